@@ -2,6 +2,7 @@
 #include "platform/save_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
