@@ -1,0 +1,119 @@
+// Palette expansion and 16/32-bit row conversion for BMP-style pixel data.
+#include "core/bmp_body.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/error.h"
+#include "core/image.h"
+
+const TBmpMasks KBmpDefault16Masks = {0x7C00, 0x3E0, 0x1F};
+
+void BMP_ExpandPalette(TImage* image, int bits, size_t delivered) {
+    const int32_t width = image->FWidth;
+    const size_t srcStride = size_t(TImage_StrideFor(width, bits));
+    const size_t dstStride = size_t(image->FStride);
+    const TPaletteEntry* palette = image->FPalette;
+    const int perByte = 8 / bits;
+    const unsigned valueMask = (1u << bits) - 1;
+    for (int32_t row = image->FHeight - 1; row >= 0; --row) {
+        const uint8_t* src = image->FBits + size_t(row) * srcStride;
+        uint8_t* dst = image->FBits + size_t(row) * dstStride;
+        size_t start = size_t(row) * srcStride;
+        size_t available = delivered > start ? delivered - start : 0;
+        for (int32_t x = width - 1; x >= 0; --x) {
+            size_t byte = size_t(x) / size_t(perByte);
+            uint8_t* p = dst + size_t(x) * 3;
+            if (byte >= available) {
+                p[0] = p[1] = p[2] = 0;
+                continue;
+            }
+            int shift = 8 - bits * (x % perByte + 1); // leftmost pixel in the high bits
+            const TPaletteEntry& e = palette[(src[byte] >> shift) & valueMask];
+            p[0] = e.FBlue, p[1] = e.FGreen, p[2] = e.FRed;
+        }
+        std::memset(dst + size_t(width) * 3, 0, dstStride - size_t(width) * 3);
+    }
+}
+
+namespace {
+// How one channel leaves a masked pixel value: right by the mask's trailing zeros, then left
+// (or right, for wide masks) to 8 bits.
+struct TChannel {
+    uint32_t FMask;
+    int FShiftRight;
+    int FShiftLeft;  // 8 - bit count, when the mask is narrower than 8 bits
+    int FShiftRight2; // bit count - 8, when wider
+};
+} // namespace
+
+static TChannel MakeChannel(uint32_t mask) {
+    TChannel c = {mask, 0, 0, 0};
+    if (!mask) return c;
+    while (!((mask >> c.FShiftRight) & 1)) ++c.FShiftRight;
+    int count = __builtin_popcount(mask);
+    if (count < 8)
+        c.FShiftLeft = 8 - count;
+    else
+        c.FShiftRight2 = count - 8;
+    return c;
+}
+
+static inline uint8_t Extract(const TChannel& c, uint32_t value) {
+    return uint8_t((((value & c.FMask) >> c.FShiftRight) >> c.FShiftRight2) << c.FShiftLeft);
+}
+
+static void ConvertMasked(const uint8_t* src, uint8_t* dst, int32_t width, int bits,
+                          const TChannel ch[3]) {
+    const int step = bits / 8;
+    for (int32_t x = 0; x < width; ++x, src += step, dst += 3) {
+        uint32_t v = uint32_t(src[0]) | (uint32_t(src[1]) << 8);
+        if (step == 4) v |= (uint32_t(src[2]) << 16) | (uint32_t(src[3]) << 24);
+        dst[0] = Extract(ch[2], v), dst[1] = Extract(ch[1], v), dst[2] = Extract(ch[0], v);
+    }
+}
+
+static void CopyFirstThree(const uint8_t* src, uint8_t* dst, int32_t width) {
+    for (int32_t x = 0; x < width; ++x, src += 4, dst += 3) {
+        dst[0] = src[0], dst[1] = src[1], dst[2] = src[2];
+    }
+}
+
+static void AlphaToPlane(const uint8_t* src, int32_t width, TImage* plane, int32_t memoryRow) {
+    uint8_t* row = plane->FBits + size_t(plane->FStride) * size_t(memoryRow);
+    std::memset(row, 0, size_t(plane->FStride));
+    for (int32_t x = 0; x < width; ++x)
+        if (src[size_t(x) * 4 + 3] >= 128) row[x >> 3] |= uint8_t(0x80 >> (x & 7));
+}
+
+int BMP_ConvertRows(TImage* image, std::FILE* file, int bits, uint32_t rowLength,
+                    const TBmpMasks* masks, TImage* alphaPlane) {
+    const int32_t width = image->FWidth;
+    const size_t pixelBytes = size_t(width) * size_t(bits / 8);
+    // The buffer holds one row of pixels; a longer stored row is skipped past, a shorter one
+    // leaves the rest of the row black.
+    uint8_t* buffer = static_cast<uint8_t*>(std::malloc(pixelBytes ? pixelBytes : 1));
+    if (!buffer) return SetLastErrorCode(EC_NO_MEMORY), -1;
+    if (!masks && bits == 16) masks = &KBmpDefault16Masks;
+    const size_t readBytes = rowLength < pixelBytes ? rowLength : pixelBytes;
+    TChannel ch[3] = {};
+    if (masks) {
+        ch[0] = MakeChannel(masks->FRed);
+        ch[1] = MakeChannel(masks->FGreen);
+        ch[2] = MakeChannel(masks->FBlue);
+    }
+    for (int32_t i = 0; i < image->FHeight; ++i) {
+        std::memset(buffer, 0, pixelBytes);
+        size_t got = std::fread(buffer, 1, readBytes, file);
+        if (got == readBytes && rowLength > readBytes)
+            std::fseek(file, long(rowLength - readBytes), SEEK_CUR);
+        uint8_t* dst = image->FBits + size_t(image->FStride) * size_t(i);
+        if (masks)
+            ConvertMasked(buffer, dst, width, bits, ch);
+        else
+            CopyFirstThree(buffer, dst, width);
+        if (alphaPlane && bits == 32) AlphaToPlane(buffer, width, alphaPlane, i);
+    }
+    std::free(buffer);
+    return 0;
+}
