@@ -9,30 +9,39 @@
 
 const TBmpMasks KBmpDefault16Masks = {0x7C00, 0x3E0, 0x1F};
 
+// Writes pixels x = count - 1 down to 0 of one row from its packed indices, last first.
+template <int Bits>
+static void ExpandRow(const uint8_t* src, uint8_t* dst, int32_t count,
+                      const TPaletteEntry* palette) {
+    constexpr int perByte = 8 / Bits;
+    constexpr unsigned valueMask = (1u << Bits) - 1;
+    for (int32_t x = count - 1; x >= 0; --x) {
+        int shift = 8 - Bits * (x % perByte + 1); // leftmost pixel in the high bits
+        const TPaletteEntry& e = palette[(src[x / perByte] >> shift) & valueMask];
+        uint8_t* p = dst + size_t(x) * 3;
+        p[0] = e.FBlue, p[1] = e.FGreen, p[2] = e.FRed;
+    }
+}
+
 void BMP_ExpandPalette(TImage* image, int bits, size_t delivered) {
     const int32_t width = image->FWidth;
     const size_t srcStride = size_t(TImage_StrideFor(width, bits));
     const size_t dstStride = size_t(image->FStride);
-    const TPaletteEntry* palette = image->FPalette;
-    const int perByte = 8 / bits;
-    const unsigned valueMask = (1u << bits) - 1;
+    const size_t perByte = size_t(8 / bits);
     for (int32_t row = image->FHeight - 1; row >= 0; --row) {
         const uint8_t* src = image->FBits + size_t(row) * srcStride;
         uint8_t* dst = image->FBits + size_t(row) * dstStride;
         size_t start = size_t(row) * srcStride;
         size_t available = delivered > start ? delivered - start : 0;
-        for (int32_t x = width - 1; x >= 0; --x) {
-            size_t byte = size_t(x) / size_t(perByte);
-            uint8_t* p = dst + size_t(x) * 3;
-            if (byte >= available) {
-                p[0] = p[1] = p[2] = 0;
-                continue;
-            }
-            int shift = 8 - bits * (x % perByte + 1); // leftmost pixel in the high bits
-            const TPaletteEntry& e = palette[(src[byte] >> shift) & valueMask];
-            p[0] = e.FBlue, p[1] = e.FGreen, p[2] = e.FRed;
-        }
-        std::memset(dst + size_t(width) * 3, 0, dstStride - size_t(width) * 3);
+        // Pixels whose index byte was not delivered are black, as is the row padding.
+        size_t have = available * perByte < size_t(width) ? available * perByte : size_t(width);
+        std::memset(dst + have * 3, 0, dstStride - have * 3);
+        if (bits == 8)
+            ExpandRow<8>(src, dst, int32_t(have), image->FPalette);
+        else if (bits == 4)
+            ExpandRow<4>(src, dst, int32_t(have), image->FPalette);
+        else
+            ExpandRow<1>(src, dst, int32_t(have), image->FPalette);
     }
 }
 
