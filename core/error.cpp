@@ -31,8 +31,8 @@ static const char* const KErrorTexts[EC_COUNT] = {
     "Not supported Bitmap compression format.",
     "Count not allocate memory for UNDO function",
     "BackGround not found",
-    "Icon image size is over the limit! Resize it within 255x255(width x height) pixel. or Crop "
-    "it!",
+    ("Icon image size is over the limit! Resize it within 255x255(width x height) pixel. "
+     "or Crop it!"),
     "This icon has 257 colors! You have to reduce them to 256 color first",
 };
 
