@@ -7,6 +7,7 @@
 #include "core/bmp.h"
 #include "core/error.h"
 #include "core/image.h"
+#include "core/jpeg.h"
 
 // The extension runs from the first point of the last path component: "~/v1.2/icon.ico" is an
 // icon, "a.b.bmp" has the extension ".b.bmp". Empty when there is none or it is 16 or longer.
@@ -37,6 +38,8 @@ int TImage_LoadFile(TImage* image, const char* name) {
     switch (TImage_GetFileType(name)) {
     case TFT_BMP:
         return BMP_Load(image, name);
+    case TFT_JPEG:
+        return JPEG_Load(image, name);
     default:
         return SetLastErrorCode(EC_UNKNOWN_FORMAT), -1;
     }
@@ -47,6 +50,8 @@ int TImage_SaveFile(TImage* image, const char* name) {
     switch (TImage_GetFileType(name)) {
     case TFT_BMP:
         return BMP_Save(image, name);
+    case TFT_JPEG:
+        return JPEG_Save(image, name);
     default:
         return SetLastErrorCode(EC_SAVE_FAILED), -1;
     }
@@ -59,6 +64,8 @@ int TImage_LoadPreview(TImage* image, const char* name, const TRectXYWH* box) {
     int result = -1;
     if (ext == ".BMP")
         result = BMP_LoadPreview(image, name, box);
+    else if (ext == ".JPG")
+        result = JPEG_LoadPreview(image, name, box);
     else
         SetLastErrorCode(EC_UNKNOWN_FORMAT);
     if (result != 0) {
