@@ -15,6 +15,8 @@ uint64_t TImage_GetPixelLimit() { return GPixelLimit; }
 
 uint64_t TImage_StrideFor(int64_t width, int bits) {
     if (width <= 0 || bits <= 0) return 0;
+    // A 5-5-5 pixel is stored in a 16-bit word: rows counted at 15 bits would be too short.
+    if (bits == 15) bits = 16;
     return ((uint64_t(width) * uint64_t(bits) + 31) / 32) * 4;
 }
 

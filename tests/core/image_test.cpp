@@ -19,6 +19,7 @@ TEST(Image, StrideIsPaddedTo32Bits) {
     EXPECT_EQ(Make(1, 1, 24)->FStride, 4);
     EXPECT_EQ(Make(33, 1, 1)->FStride, 8);
     EXPECT_EQ(Make(3, 1, 15)->FStride, 8);
+    EXPECT_EQ(Make(79, 1, 15)->FStride, 160); // room for 79 two-byte words
     EXPECT_EQ(Make(5, 2, 4)->FStride, 4);
     ImagePtr image = Make(33, 9, 24, TIF_HASMASK);
     EXPECT_EQ(image->FStride, 100);
