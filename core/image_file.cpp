@@ -6,6 +6,7 @@
 
 #include "core/bmp.h"
 #include "core/error.h"
+#include "core/ico.h"
 #include "core/image.h"
 #include "core/jpeg.h"
 
@@ -40,6 +41,8 @@ int TImage_LoadFile(TImage* image, const char* name) {
         return BMP_Load(image, name);
     case TFT_JPEG:
         return JPEG_Load(image, name);
+    case TFT_ICO:
+        return ICO_Load(image, name);
     default:
         return SetLastErrorCode(EC_UNKNOWN_FORMAT), -1;
     }
@@ -52,6 +55,8 @@ int TImage_SaveFile(TImage* image, const char* name) {
         return BMP_Save(image, name);
     case TFT_JPEG:
         return JPEG_Save(image, name);
+    case TFT_ICO:
+        return ICO_Save(image, name);
     default:
         return SetLastErrorCode(EC_SAVE_FAILED), -1;
     }
@@ -66,6 +71,8 @@ int TImage_LoadPreview(TImage* image, const char* name, const TRectXYWH* box) {
         result = BMP_LoadPreview(image, name, box);
     else if (ext == ".JPG")
         result = JPEG_LoadPreview(image, name, box);
+    else if (ext == ".ICO") // the first image, whole (clearing reset the icon index)
+        result = ICO_Load(image, name) == 0 ? 0 : -1;
     else
         SetLastErrorCode(EC_UNKNOWN_FORMAT);
     if (result != 0) {

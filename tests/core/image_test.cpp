@@ -4,6 +4,7 @@
 
 #include "core/error.h"
 #include "core/image.h"
+#include "tests/support/test_support.h"
 
 namespace {
 struct ImageDeleter {
@@ -232,6 +233,38 @@ TEST(ImageFile, UnknownTypesFailCleanly) {
     EXPECT_EQ(GetLastErrorCode(), EC_SAVE_FAILED);
     TRectXYWH box = {0, 0, 8, 8};
     EXPECT_EQ(TImage_LoadPreview(&image, "picture.jpeg", &box), -1);
+    EXPECT_EQ(image.FBits, nullptr);
+    TImage_Clear(&image);
+}
+
+TEST(ImageFile, LoadDispatchesByTypeAndKeepsTheIconIndex) {
+    const std::string corpus = SharedDir() + "/corpus/";
+    TImage image = {};
+    image.FIconIndex = 1;
+    ASSERT_EQ(TImage_LoadFile(&image, (corpus + "ico/ico-bmp-hand-multi-4-8-32bit.ico").c_str()), 0);
+    EXPECT_EQ(image.FWidth, 32); // the second image
+    EXPECT_EQ(image.FIconIndex, 1);
+    image.FIconIndex = 3;
+    EXPECT_EQ(TImage_LoadFile(&image, (corpus + "ico/ico-bmp-hand-multi-4-8-32bit.ico").c_str()), 3);
+    ASSERT_EQ(TImage_LoadFile(&image, (corpus + "jpeg/jpeg-colour-im-1x1.jpg").c_str()), 0);
+    EXPECT_EQ(image.FWidth, 1);
+    ASSERT_EQ(TImage_LoadFile(&image, (corpus + "bmp/bmp-24bit-im3-3x5.bmp").c_str()), 0);
+    EXPECT_EQ(image.FHeight, 5);
+    TImage_Clear(&image);
+}
+
+TEST(ImageFile, PreviewsReachEveryReader) {
+    const std::string corpus = SharedDir() + "/corpus/";
+    TImage image = {};
+    TRectXYWH box = {0, 0, 16, 16};
+    image.FIconIndex = 2; // a preview always shows the first image of an icon
+    ASSERT_EQ(TImage_LoadPreview(&image, (corpus + "ico/ico-bmp-hand-multi-4-8-32bit.ico").c_str(),
+                                 &box), 0);
+    EXPECT_EQ(image.FWidth, 16);
+    ASSERT_EQ(TImage_LoadPreview(&image, (corpus + "jpeg/jpeg-colour-pil-444-48x32.jpg").c_str(),
+                                 &box), 0);
+    EXPECT_EQ(image.FWidth, 16);
+    EXPECT_EQ(TImage_LoadPreview(&image, (corpus + "jpeg/jpeg-broken-empty.jpg").c_str(), &box), -1);
     EXPECT_EQ(image.FBits, nullptr);
     TImage_Clear(&image);
 }
