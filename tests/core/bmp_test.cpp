@@ -1,16 +1,14 @@
 // BMP reading and writing: the corpus of files other programs wrote, headers built in memory
 // for each rule, round trips in every depth, and saves that fail at every byte.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <random>
 
 #include "core/bmp.h"
 #include "core/error.h"
 #include "core/image.h"
-#include "platform/save_file.h"
 #include "tests/support/corpus.h"
+#include "tests/support/save_sweep.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -380,33 +378,13 @@ class BmpSaveFailure : public testing::Test {
     ImagePtr image;
 };
 
-TEST_F(BmpSaveFailure, FileSizeLimitAtEveryByteLeavesTheOriginal) {
+TEST_F(BmpSaveFailure, EveryFailedWriteAndCommitStepLeavesTheOriginal) {
     const size_t whole = 54 + size_t(image->FSize);
-    struct sigaction ignore = {}, previous;
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &previous);
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    for (size_t limit = 0; limit < whole; ++limit) {
-        rlimit lowered = saved;
-        lowered.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-        int result = BMP_Save(image.get(), target.c_str());
-        setrlimit(RLIMIT_FSIZE, &saved);
-        EXPECT_EQ(result, -1) << "limit " << limit;
-        ExpectUntouched("limit " + std::to_string(limit));
-    }
-    sigaction(SIGXFSZ, &previous, nullptr);
+    SweepFailedSaves(
+        whole, [&] { return BMP_Save(image.get(), target.c_str()); },
+        [&](const std::string& when) { ExpectUntouched(when); });
     ASSERT_EQ(BMP_Save(image.get(), target.c_str()), 0);
     EXPECT_EQ(ReadWholeFile(target).size(), whole);
-}
-
-TEST_F(BmpSaveFailure, FlushSyncCloseAndRenameFailuresLeaveTheOriginal) {
-    for (int step : {TSF_FLUSH, TSF_SYNC, TSF_CLOSE, TSF_RENAME}) {
-        TSaveFile_InjectFault(step);
-        EXPECT_EQ(BMP_Save(image.get(), target.c_str()), -1) << step;
-        ExpectUntouched("step " + std::to_string(step));
-    }
 }
 
 TEST_F(BmpSaveFailure, UnwritablePathFailsWithFileNotFound) {

@@ -3,8 +3,6 @@
 // the writer's palette against a plain reference, round trips, and saves that fail at every byte.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstring>
@@ -17,8 +15,8 @@
 #include "core/error.h"
 #include "core/ico.h"
 #include "core/image.h"
-#include "platform/save_file.h"
 #include "tests/support/corpus.h"
+#include "tests/support/save_sweep.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -549,33 +547,13 @@ class IcoSaveFailure : public testing::Test {
     ImagePtr image;
 };
 
-TEST_F(IcoSaveFailure, FileSizeLimitAtEveryByteLeavesTheOriginal) {
+TEST_F(IcoSaveFailure, EveryFailedWriteAndCommitStepLeavesTheOriginal) {
     const size_t whole = 22 + 40 + 1024 + 3 * 8 + 3 * 4;
-    struct sigaction ignore = {}, previous;
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &previous);
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    for (size_t limit = 0; limit < whole; ++limit) {
-        rlimit lowered = saved;
-        lowered.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-        int result = ICO_Save(image.get(), target.c_str());
-        setrlimit(RLIMIT_FSIZE, &saved);
-        EXPECT_EQ(result, -1) << "limit " << limit;
-        ExpectUntouched("limit " + std::to_string(limit));
-    }
-    sigaction(SIGXFSZ, &previous, nullptr);
+    SweepFailedSaves(
+        whole, [&] { return ICO_Save(image.get(), target.c_str()); },
+        [&](const std::string& when) { ExpectUntouched(when); });
     ASSERT_EQ(ICO_Save(image.get(), target.c_str()), 0);
     EXPECT_EQ(ReadWholeFile(target).size(), whole);
-}
-
-TEST_F(IcoSaveFailure, FlushSyncCloseAndRenameFailuresLeaveTheOriginal) {
-    for (int step : {TSF_FLUSH, TSF_SYNC, TSF_CLOSE, TSF_RENAME}) {
-        TSaveFile_InjectFault(step);
-        EXPECT_EQ(ICO_Save(image.get(), target.c_str()), -1) << step;
-        ExpectUntouched("step " + std::to_string(step));
-    }
 }
 
 TEST_F(IcoSaveFailure, PathUnderARegularFileFails) {
