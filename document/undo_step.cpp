@@ -1,0 +1,71 @@
+// TUndoStep: allocation of a step record and the dispatch of destroy, undo and redo through
+// the header, which is all the history ever calls. The kinds' constructors, payloads and
+// procedures are built in files of their own beside this one.
+#include "document/undo_step.h"
+
+#include <cstdlib>
+
+#include "core/error.h"
+
+TUndoStep* TUndoStep_Create(int32_t kind, size_t size) {
+    if (size < sizeof(TUndoStep)) size = sizeof(TUndoStep);
+    TUndoStep* step = static_cast<TUndoStep*>(std::calloc(1, size));
+    if (!step) {
+        SetLastErrorCode(EC_NO_MEMORY);
+        return nullptr;
+    }
+    step->FKind = kind;
+    return step;
+}
+
+TUndoStep* TUndoStep_Destroy(TUndoStep* step) {
+    if (!step) return nullptr;
+    if (step->FDestroy) return step->FDestroy(step);
+    std::free(step);
+    return nullptr;
+}
+
+int TUndoStep_Undo(TUndoStep* step) {
+    if (!step) {
+        SetLastErrorCode(EC_NULL_OBJECT);
+        return -1;
+    }
+    if (step->FUseUndoProc != 1) return TUndoStep_RestorePixels(step);
+    if (step->FUndoProc) step->FUndoProc(step);
+    return 0;
+}
+
+int TUndoStep_Redo(TUndoStep* step) {
+    if (!step) {
+        SetLastErrorCode(EC_NULL_OBJECT);
+        return -1;
+    }
+    if (step->FUseRedoProc == 1 && step->FRedoProc) step->FRedoProc(step);
+    return 0;
+}
+
+// There is no work form yet to copy pixels back into, so every restore finds no active work
+// form; the area steps give this its body together with the document.
+int TUndoStep_RestorePixels(TUndoStep* step) {
+    (void)step;
+    SetLastErrorCode(EC_NULL_OBJECT);
+    return -1;
+}
+
+int TUndoStep_SetUndoProc(TUndoStep* step, TUndoStepProc proc) {
+    if (!step) {
+        SetLastErrorCode(EC_NULL_OBJECT);
+        return -1;
+    }
+    step->FUndoProc = proc;
+    return 0;
+}
+
+int TUndoStep_SetRedoProc(TUndoStep* step, TUndoStepProc proc) {
+    if (!step) {
+        SetLastErrorCode(EC_NULL_OBJECT);
+        return -1;
+    }
+    step->FRedoProc = proc;
+    return 0;
+}
