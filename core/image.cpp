@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/error.h"
+#include "platform/pixel_memory.h"
 
 static const uint64_t KDefaultPixelLimit = uint64_t(1) << 30;
 static uint64_t GPixelLimit = KDefaultPixelLimit;
@@ -67,7 +68,7 @@ int TImage_Init(TImage* image, int32_t width, int32_t height, int bits, uint32_t
     if (!fits) return -1;
     if (!(flags & TIF_EXTBITS)) {
         // At least one byte, so an empty image still has pixel memory to test for.
-        image->FBits = static_cast<uint8_t*>(std::calloc(image->FSize > 0 ? image->FSize : 1, 1));
+        image->FBits = static_cast<uint8_t*>(PixelMemory_Alloc(size_t(image->FSize)));
         if (!image->FBits) return SetLastErrorCode(EC_NO_MEMORY), -1;
     }
     if (flags & TIF_HASMASK) {

@@ -6,6 +6,7 @@
 // Uses the atomic save helper of platform/; knows nothing of layers, documents or windows.
 #include "core/jpeg.h"
 
+#include <algorithm>
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
@@ -13,6 +14,9 @@
 
 #include <jerror.h>
 #include <jpeglib.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/error.h"
 #include "platform/save_file.h"
@@ -105,6 +109,77 @@ static long CodecMemoryBudget() {
     return long(limit);
 }
 
+// ---- red and blue --------------------------------------------------------------------------
+// The codec's samples are red, green, blue; the image's bytes blue, green, red. Every row is
+// turned once, while it is in cache; it is the one pixel loop of the glue, so it goes sixteen
+// pixels at a time where SSE2 is there (always on x86-64) and the results are the plain loop's.
+
+#if defined(__SSE2__)
+// Sixteen pixels are 48 bytes, three vectors, all loaded before any is stored, so the exchange
+// also works in place. A pixel's first byte comes from two bytes on, its third from two bytes
+// back, its middle one stays; masks of each byte's place in its pixel choose among the three.
+struct TPlaceMasks {
+    alignas(16) uint8_t FBytes[3][3][16]; // [vector of the 48 bytes][place in the pixel][byte]
+};
+
+static constexpr TPlaceMasks MakePlaceMasks() {
+    TPlaceMasks masks = {};
+    for (int v = 0; v < 3; ++v)
+        for (int place = 0; place < 3; ++place)
+            for (int i = 0; i < 16; ++i)
+                masks.FBytes[v][place][i] = (16 * v + i) % 3 == place ? 0xFF : 0;
+    return masks;
+}
+
+static constexpr TPlaceMasks KPlaceMasks = MakePlaceMasks();
+
+static inline __m128i PlaceMask(int v, int place) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(KPlaceMasks.FBytes[v][place]));
+}
+
+// One vector of the result from itself and its neighbours (zero past the 48 bytes: those bytes
+// are never chosen, since the group starts and ends on whole pixels).
+static inline __m128i SwapVector(__m128i prev, __m128i self, __m128i next, int v) {
+    __m128i from_ahead = _mm_or_si128(_mm_srli_si128(self, 2), _mm_slli_si128(next, 14));
+    __m128i from_back = _mm_or_si128(_mm_slli_si128(self, 2), _mm_srli_si128(prev, 14));
+    return _mm_or_si128(_mm_and_si128(self, PlaceMask(v, 1)),
+                        _mm_or_si128(_mm_and_si128(from_ahead, PlaceMask(v, 0)),
+                                     _mm_and_si128(from_back, PlaceMask(v, 2))));
+}
+
+static int32_t SwapRedBlue16(const uint8_t* src, uint8_t* dst, int32_t width) {
+    const __m128i zero = _mm_setzero_si128();
+    int32_t x = 0;
+    for (; x + 16 <= width; x += 16, src += 48, dst += 48) {
+        __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+        __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16));
+        __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 32));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), SwapVector(zero, v0, v1, 0));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16), SwapVector(v0, v1, v2, 1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 32), SwapVector(v1, v2, zero, 2));
+    }
+    return x;
+}
+#else
+static int32_t SwapRedBlue16(const uint8_t*, uint8_t*, int32_t) {
+    return 0;
+}
+#endif
+
+// Width pixels from src into dst, which may be the same row, with their first and third bytes
+// exchanged.
+static void CopySwapRedBlue(const uint8_t* src, uint8_t* dst, int32_t width) {
+    int32_t done = SwapRedBlue16(src, dst, width);
+    src += size_t(done) * 3;
+    dst += size_t(done) * 3;
+    for (int32_t x = done; x < width; ++x, src += 3, dst += 3) {
+        uint8_t first = src[0];
+        dst[0] = src[2];
+        dst[1] = src[1];
+        dst[2] = first;
+    }
+}
+
 // ---- decoding ------------------------------------------------------------------------------
 
 // Reads the header, refuses a picture over the pixel limit before anything is decoded, and
@@ -137,7 +212,7 @@ static int ReadScanline(jpeg_decompress_struct* info, JSAMPROW row) {
 }
 
 // One scanline into one image row of width pixels. Colour files stay red, green, blue here
-// (swapped once the picture is complete); CMYK is multiplied out to blue, green, red.
+// (their rows are swapped by the caller); CMYK is multiplied out to blue, green, red.
 static void PlaceScanline(const JSAMPLE* src, uint8_t* dst, int32_t width, int components) {
     switch (components) {
     case 4:
@@ -173,6 +248,35 @@ static void PlacePixel(const JSAMPLE* src, uint8_t* dst, int components) {
         dst[i] = src[i];
 }
 
+// Colour scanlines go straight into the image rows, as many per call as the codec has ready,
+// and are turned to blue, green, red while they are still in cache.
+static int DecodeColourRows(jpeg_decompress_struct* info, TImage* image) {
+    const JDIMENSION KBatch = 16;
+    JSAMPROW rows[KBatch];
+    while (info->output_scanline < info->output_height) {
+        const JDIMENSION first = info->output_scanline;
+        const JDIMENSION count = std::min(KBatch, info->output_height - first);
+        for (JDIMENSION i = 0; i < count; ++i)
+            rows[i] = TImage_GetRow(image, int32_t(first + i));
+        JDIMENSION got = jpeg_read_scanlines(info, rows, count);
+        if (got == 0) return SetLastErrorCode(EC_READ_FAILED), -1;
+        for (JDIMENSION i = 0; i < got; ++i)
+            CopySwapRedBlue(rows[i], rows[i], image->FWidth);
+    }
+    return 0;
+}
+
+// Other colour spaces through one row of samples.
+static int DecodeOtherRows(jpeg_decompress_struct* info, TImage* image) {
+    JSAMPROW row = AllocSampleRow(info);
+    while (info->output_scanline < info->output_height) {
+        int32_t y = int32_t(info->output_scanline);
+        if (ReadScanline(info, row) != 0) return -1;
+        PlaceScanline(row, TImage_GetRow(image, y), image->FWidth, info->output_components);
+    }
+    return 0;
+}
+
 static int DecodeImage(TJpegDecoder* dec, TImage* image) {
     jpeg_decompress_struct* info = &dec->FInfo;
     TImage* target = image;
@@ -180,14 +284,10 @@ static int DecodeImage(TJpegDecoder* dec, TImage* image) {
                      TIF_HASMASK | TIF_BOTTOMUP) != 0)
         return -1;
     TImage_FillMask(image, 1);
-    JSAMPROW row = AllocSampleRow(info);
-    while (info->output_scanline < info->output_height) {
-        int32_t y = int32_t(info->output_scanline);
-        if (ReadScanline(info, row) != 0) return -1;
-        PlaceScanline(row, TImage_GetRow(image, y), image->FWidth, info->output_components);
-    }
+    int result =
+        info->output_components == 3 ? DecodeColourRows(info, image) : DecodeOtherRows(info, image);
+    if (result != 0) return -1;
     jpeg_finish_decompress(info);
-    if (info->output_components == 3) TImage_SwapRedBlue(image);
     return 0;
 }
 
@@ -256,6 +356,15 @@ int JPEG_LoadPreview(TImage* image, const char* name, const TRectXYWH* box) {
 
 // ---- encoding ------------------------------------------------------------------------------
 
+// Asks for the next picture row while the codec works on this one. A large picture does not fit
+// the cache, and the copy that turns a row would otherwise wait for every line of it: that
+// wait was a fifth of a save's time.
+static void PrefetchRow(const uint8_t* row, int32_t width) {
+    const size_t bytes = size_t(width) * 3;
+    for (size_t at = 0; at < bytes; at += 64)
+        __builtin_prefetch(row + at);
+}
+
 // Quality 70, baseline, the codec's defaults otherwise; rows top first, turned from the
 // image's blue, green, red into the codec's red, green, blue.
 static void EncodeImage(TJpegEncoder* enc, const TImage* image) {
@@ -271,12 +380,8 @@ static void EncodeImage(TJpegEncoder* enc, const TImage* image) {
     JSAMPROW row = (*info->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE,
                                               JDIMENSION(image->FStride) + 8, 1)[0];
     for (int32_t y = 0; y < image->FHeight; ++y) {
-        std::memcpy(row, TImage_GetRow(image, y), size_t(image->FStride));
-        for (JSAMPLE* p = row; p < row + size_t(image->FWidth) * 3; p += 3) {
-            JSAMPLE t = p[0];
-            p[0] = p[2];
-            p[2] = t;
-        }
+        CopySwapRedBlue(TImage_GetRow(image, y), row, image->FWidth);
+        if (y + 1 < image->FHeight) PrefetchRow(TImage_GetRow(image, y + 1), image->FWidth);
         jpeg_write_scanlines(info, &row, 1);
     }
     jpeg_finish_compress(info);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/gdi_internal.h"
+#include "platform/pixel_memory.h"
 
 namespace {
 const int64_t KMaxBitmapBytes = 0x7FFFFFFF; // sizes cross as int32 (the image's FSize)
@@ -117,7 +118,7 @@ TGdiObject* Gdi_CreateDIBSection(int32_t width, int32_t height, int bits, int bo
     if (bitsOut) *bitsOut = nullptr;
     int64_t stride = MinStride(width, bits);
     if (!SizeOk(width, height, bits, stride)) return nullptr;
-    uint8_t* memory = static_cast<uint8_t*>(std::calloc(size_t(stride * height), 1));
+    uint8_t* memory = static_cast<uint8_t*>(PixelMemory_Alloc(size_t(stride * height)));
     if (!memory) return nullptr;
     TGdiObject* bitmap = NewBitmap(width, height, bits, bottomUp, int32_t(stride), memory, 1);
     if (!bitmap) {
