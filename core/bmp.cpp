@@ -130,40 +130,46 @@ static int ReadBody(std::FILE* file, TImage* image, const TBitmapInfoHeader& ih,
     }
 }
 
-int BMP_Load(TImage* image, const char* name) {
-    if (!image || !name) return Fail(nullptr, EC_NULL_OBJECT);
-    std::FILE* file = std::fopen(name, "rb");
-    if (!file) return Fail(nullptr, EC_READ_FAILED);
+int BMP_LoadStream(TImage* image, std::FILE* file) {
+    if (!image || !file) return Fail(nullptr, EC_NULL_OBJECT);
     TBitmapFileHeader fh;
     TBitmapInfoHeader ih;
     uint8_t info[124];
-    if (int code = ReadHeaders(file, &fh, &ih, info)) return Fail(file, code);
+    if (int code = ReadHeaders(file, &fh, &ih, info)) return Fail(nullptr, code);
     const bool topDown = ih.biHeight < 0;
     const int32_t height = topDown ? -ih.biHeight : ih.biHeight;
     if (TImage_Reset(&image, ih.biWidth, height, 24, TIF_HASMASK | TIF_BOTTOMUP) != 0)
-        return Fail(file, GetLastErrorCode());
+        return Fail(nullptr, GetLastErrorCode());
 
     const int bits = ih.biBitCount;
     TBmpMasks masks = KBmpDefault16Masks;
     const bool bitFields = ih.biCompression == BI_BITFIELDS && (bits == 16 || bits == 32);
     if (bitFields)
-        if (int code = ReadMasks(file, ih, info, &masks)) return Fail(file, code);
+        if (int code = ReadMasks(file, ih, info, &masks)) return Fail(nullptr, code);
 
     uint32_t count = ih.biClrUsed ? ih.biClrUsed : uint32_t(DefaultPaletteCount(bits));
-    if (count > 256) return Fail(file, EC_UNKNOWN_FORMAT);
+    if (count > 256) return Fail(nullptr, EC_UNKNOWN_FORMAT);
     image->FPaletteCount = int32_t(count);
     if (count && std::fread(image->FPalette, 4, count, file) != count)
-        return Fail(file, EC_READ_FAILED);
+        return Fail(nullptr, EC_READ_FAILED);
 
     SeekToData(file, fh);
 
     const TBmpMasks* use = bits == 16 || bitFields ? &masks : nullptr;
-    if (int code = ReadBody(file, image, ih, use)) return Fail(file, code);
+    if (int code = ReadBody(file, image, ih, use)) return Fail(nullptr, code);
     if (topDown) ReverseRows(image);
     TImage_FillMask(image, 1);
-    std::fclose(file);
     ClearLastErrorCode();
     return 0;
+}
+
+int BMP_Load(TImage* image, const char* name) {
+    if (!image || !name) return Fail(nullptr, EC_NULL_OBJECT);
+    std::FILE* file = std::fopen(name, "rb");
+    if (!file) return Fail(nullptr, EC_READ_FAILED);
+    int result = BMP_LoadStream(image, file);
+    std::fclose(file);
+    return result;
 }
 
 // Writes the headers, palette, 5-6-5 masks when needed, and the rows bottom-up.
@@ -210,6 +216,16 @@ int BMP_Save(TImage* image, const char* name) {
         TSaveFile_Abort(&out);
         return Fail(nullptr, EC_WRITE_FAILED);
     }
+    ClearLastErrorCode();
+    return 0;
+}
+
+// The same bytes as BMP_Save, into a stream the caller owns. TSaveFile_Write needs only the
+// stream and the short-write flag, so WriteBmp serves both without a second writer.
+int BMP_SaveStream(const TImage* image, std::FILE* file) {
+    if (!image || !file || !image->FBits) return Fail(nullptr, EC_NULL_OBJECT);
+    TSaveFile out = {file, std::string(), std::string(), 0};
+    if (WriteBmp(&out, image) != 0) return Fail(nullptr, EC_WRITE_FAILED);
     ClearLastErrorCode();
     return 0;
 }

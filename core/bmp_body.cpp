@@ -51,7 +51,7 @@ namespace {
 struct TChannel {
     uint32_t FMask;
     int FShiftRight;
-    int FShiftLeft;  // 8 - bit count, when the mask is narrower than 8 bits
+    int FShiftLeft;   // 8 - bit count, when the mask is narrower than 8 bits
     int FShiftRight2; // bit count - 8, when wider
 };
 } // namespace
@@ -59,7 +59,8 @@ struct TChannel {
 static TChannel MakeChannel(uint32_t mask) {
     TChannel c = {mask, 0, 0, 0};
     if (!mask) return c;
-    while (!((mask >> c.FShiftRight) & 1)) ++c.FShiftRight;
+    while (!((mask >> c.FShiftRight) & 1))
+        ++c.FShiftRight;
     int count = __builtin_popcount(mask);
     if (count < 8)
         c.FShiftLeft = 8 - count;
@@ -122,6 +123,9 @@ int BMP_ConvertRows(TImage* image, std::FILE* file, int bits, uint32_t rowLength
         else
             CopyFirstThree(buffer, dst, width);
         if (alphaPlane && bits == 32) AlphaToPlane(buffer, width, alphaPlane, i);
+        // Past the end of the data every row would convert from zeros: the fresh image and
+        // plane already hold what they would get.
+        if (got < readBytes) break;
     }
     std::free(buffer);
     return 0;

@@ -24,10 +24,10 @@ extern const TBmpMasks KBmpDefault16Masks;
 void BMP_ExpandPalette(TImage* image, int bits, size_t delivered);
 
 // Reads FHeight rows of rowLength bytes from file and converts each into memory row i of the
-// 24-bit image. bits is 16 or 32; masks null copies a 32-bit pixel's first three bytes, else
-// every channel goes through its mask (masks wider than 8 bits keep their top 8 bits, an empty
-// mask reads 0). Bytes a short read does not deliver are 0. When alphaPlane (a 1-bit image of
-// the same size) is given, 32-bit pixels with a fourth byte of 128 or more set its bit.
-// Returns 0; -1 with EC_NO_MEMORY when the row buffer can't be had.
+// freshly reset (zero-filled) 24-bit image. bits is 16 or 32; masks null copies a 32-bit pixel's
+// first three bytes, else every channel goes through its mask (masks wider than 8 bits keep their
+// top 8 bits, an empty mask reads 0). Bytes a short read does not deliver are 0. When alphaPlane (a
+// 1-bit image of the same size, as freshly made) is given, 32-bit pixels with a fourth byte of 128
+// or more set its bit. Returns 0; -1 with EC_NO_MEMORY when the row buffer can't be had.
 int BMP_ConvertRows(TImage* image, std::FILE* file, int bits, uint32_t rowLength,
                     const TBmpMasks* masks, TImage* alphaPlane);
