@@ -34,3 +34,7 @@ TImage* TransformCreateLike(const TImage* like, int32_t w, int32_t h);
 // does not reach), for the slow paths that move pixels unchanged.
 uint32_t TransformGetRaw(const TImage* plane, int32_t x, int32_t y);
 void TransformSetRaw(TImage* plane, int32_t x, int32_t y, uint32_t value);
+
+// Tests turn the vector kernels of 3-byte pixels off (0) and on again (the default) to check
+// the plain kernels on machines that have both.
+void TransformSetVectorKernels(int enabled);

@@ -1,0 +1,335 @@
+// Resizing a whole image by nearest sample or by the mask-aware bilinear filter. Results are
+// defined pixel by pixel in single precision; the fast paths work on whole rows of raw memory
+// with per-column sample positions and weights computed once, by the very same float
+// expressions, so they give the same bits as the plain per-pixel rule. 24-bit images (the
+// editor's) have fast paths for both filters, other whole-byte depths for nearest sampling.
+#include <cfloat>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/error.h"
+#include "core/image.h"
+#include "core/transform.h"
+#include "core/transform_util.h"
+
+// A fused multiply-add rounds once where the rule rounds twice, and would change results.
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#elif defined(__GNUC__)
+#pragma GCC optimize("fp-contract=off")
+#endif
+static_assert(FLT_EVAL_METHOD == 0, "float arithmetic must round to float at every step");
+
+static const float KMaskValue = 16777215.0f; // a visible mask sample, 0xFFFFFF
+
+// A sample position along one axis: index i0 and its neighbour i1, weights f (of i1) and g.
+struct TSpan {
+    int32_t i0, i1;
+    float f, g;
+};
+
+// Position truncate(float(j) * r). Past 2^23 pixels float steps exceed a pixel and the product
+// can round up to the size itself; it is held at the last pixel so no read leaves the image.
+static TSpan SpanAt(int32_t j, float r, int32_t size) {
+    float f0 = float(j) * r;
+    int64_t i0 = int64_t(f0);
+    if (i0 > size - 1) {
+        i0 = size - 1;
+        f0 = float(i0);
+    }
+    TSpan s;
+    s.i0 = int32_t(i0);
+    s.i1 = s.i0 + 1 < size ? s.i0 + 1 : size - 1;
+    s.f = f0 - float(s.i0);
+    s.g = 1.0f - s.f;
+    return s;
+}
+
+static inline unsigned BitAt(const uint8_t* row, int32_t x) {
+    return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+}
+
+// Mask bits of one destination row, gathered eight at a time.
+struct TBitWriter {
+    uint8_t* row;
+    unsigned acc;
+    void Put(int32_t j, unsigned bit) {
+        acc = (acc << 1) | bit;
+        if ((j & 7) == 7) row[j >> 3] = uint8_t(acc), acc = 0;
+    }
+    void Finish(int32_t w) {
+        if (w & 7) row[w >> 3] = uint8_t(acc << (8 - (w & 7)));
+    }
+};
+
+static int CheckResize(const TImage* image, int32_t w, int32_t h) {
+    if (TransformCheckSource(image) != 0) return -1;
+    // Nothing to sample in an empty source; a size of 0 or less is no size.
+    if (w <= 0 || h <= 0 || image->FWidth <= 0 || image->FHeight <= 0)
+        return SetLastErrorCode(EC_NULL_OBJECT), -1;
+    return 0;
+}
+
+// ---- nearest sample ----
+
+template <int B>
+static void NearestBytes(const TImage* src, TImage* dst, const int32_t* xs, float ry) {
+    const int32_t w = dst->FWidth, h = dst->FHeight;
+    const TRowWalk s = TransformRows(src), d = TransformRows(dst);
+    const bool masked = src->FMask != nullptr;
+    const TRowWalk sm = masked ? TransformRows(src->FMask) : s;
+    const TRowWalk dm = masked ? TransformRows(dst->FMask) : d;
+    int32_t previous = -1;
+    for (int32_t i = 0; i < h; ++i) {
+        const int32_t sy = SpanAt(i, ry, src->FHeight).i0;
+        uint8_t* dp = d(i);
+        if (sy == previous) { // the same source row gives the same destination row
+            std::memcpy(dp, d(i - 1), size_t(w) * B);
+            if (masked) std::memcpy(dm(i), dm(i - 1), size_t(w + 7) / 8);
+            continue;
+        }
+        previous = sy;
+        const uint8_t* sp = s(sy);
+        if (!masked) {
+            for (int32_t j = 0; j < w; ++j)
+                std::memcpy(dp + size_t(j) * B, sp + size_t(xs[j]) * B, B);
+            continue;
+        }
+        const uint8_t* smr = sm(sy);
+        TBitWriter bits = {dm(i), 0};
+        for (int32_t j = 0; j < w; ++j) {
+            const int32_t x = xs[j];
+            const unsigned bit = BitAt(smr, x);
+            if (bit) std::memcpy(dp + size_t(j) * B, sp + size_t(x) * B, B);
+            bits.Put(j, bit);
+        }
+        bits.Finish(w);
+    }
+}
+
+static void NearestGeneric(const TImage* src, TImage* dst, const int32_t* xs, float ry) {
+    for (int32_t i = 0; i < dst->FHeight; ++i) {
+        const int32_t sy = SpanAt(i, ry, src->FHeight).i0;
+        for (int32_t j = 0; j < dst->FWidth; ++j) {
+            if (src->FMask && !TransformGetRaw(src->FMask, xs[j], sy)) continue;
+            TransformSetRaw(dst, j, i, TransformGetRaw(src, xs[j], sy));
+            if (dst->FMask) TransformSetRaw(dst->FMask, j, i, 1);
+        }
+    }
+}
+
+// Scratch tables of a resize, held to the limit of pixel memory like the image they serve;
+// null with EC_NO_MEMORY.
+static void* AllocScratch(uint64_t bytes) {
+    void* p = bytes <= TImage_GetPixelLimit() ? std::calloc(size_t(bytes) + 1, 1) : nullptr;
+    if (!p) SetLastErrorCode(EC_NO_MEMORY);
+    return p;
+}
+
+TImage* TImage_ResizeNearest(const TImage* image, int32_t w, int32_t h) {
+    if (CheckResize(image, w, h) != 0) return nullptr;
+    TImage* out = TransformCreateLike(image, w, h);
+    if (!out) return nullptr;
+    int32_t* xs = static_cast<int32_t*>(AllocScratch(sizeof(int32_t) * uint64_t(w)));
+    if (!xs) return TImage_Destroy(out), SetLastErrorCode(EC_NO_MEMORY), nullptr;
+    const float rx = float(image->FWidth) / float(w);
+    const float ry = float(image->FHeight) / float(h);
+    for (int32_t j = 0; j < w; ++j)
+        xs[j] = SpanAt(j, rx, image->FWidth).i0;
+    switch (image->FBitsPerPixel) {
+    case 8:
+        NearestBytes<1>(image, out, xs, ry);
+        break;
+    case 15:
+    case 16:
+        NearestBytes<2>(image, out, xs, ry);
+        break;
+    case 24:
+        NearestBytes<3>(image, out, xs, ry);
+        break;
+    case 32:
+        NearestBytes<4>(image, out, xs, ry);
+        break;
+    default:
+        NearestGeneric(image, out, xs, ry);
+        break;
+    }
+    std::free(xs);
+    ClearLastErrorCode();
+    return out;
+}
+
+// ---- smooth ----
+
+// The rule for one channel: c00, c10, c01, c11 at (x0, y0), (x1, y0), (x0, y1), (x1, y1).
+static inline uint32_t Bilinear(float c00, float c10, float c01, float c11, const TSpan& x,
+                                const TSpan& y) {
+    return uint32_t(((c10 * y.g + c11 * y.f) * x.f) + ((c00 * y.g + c01 * y.f) * x.g));
+}
+
+// One destination pixel by the full rule from its four samples (colour values with their
+// visibility); the colour value to store, or -1 when the pixel stays black and transparent.
+static int64_t SmoothSample(const uint32_t c[4], const unsigned v[4], const TSpan& x,
+                            const TSpan& y) {
+    const unsigned k = v[0] + v[1] + v[2] + v[3]; // samples 00, 10, 01, 11
+    const float m00 = v[0] ? KMaskValue : 0.0f, m10 = v[1] ? KMaskValue : 0.0f;
+    const float m01 = v[2] ? KMaskValue : 0.0f, m11 = v[3] ? KMaskValue : 0.0f;
+    const uint32_t m = uint32_t(((m00 * y.g + m01 * y.f) * x.g) + ((m10 * y.g + m11 * y.f) * x.f));
+    if (m == 0 || k < 2) return -1;
+    uint32_t value = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t s[4], sum = 0;
+        for (int n = 0; n < 4; ++n) {
+            s[n] = (c[n] >> shift) & 0xFF;
+            if (v[n]) sum += s[n];
+        }
+        const uint32_t average = sum / k;
+        for (int n = 0; n < 4; ++n)
+            if (!v[n]) s[n] = average;
+        value |= (Bilinear(float(s[0]), float(s[1]), float(s[2]), float(s[3]), x, y) & 0xFF)
+                 << shift;
+    }
+    return value;
+}
+
+// Colour value of any depth for the filter; 2- and 4-bit pixels give their palette index,
+// as 8-bit pixels do.
+static uint32_t ValueAt(const TImage* im, int32_t x, int32_t y) {
+    int bits = im->FBitsPerPixel;
+    return (bits == 2 || bits == 4) ? TransformGetRaw(im, x, y) : TImage_GetPixel(im, x, y);
+}
+
+static void SmoothGeneric(const TImage* src, TImage* dst, const TSpan* cols, float ry) {
+    const TImage* mask = src->FMask;
+    for (int32_t i = 0; i < dst->FHeight; ++i) {
+        const TSpan y = SpanAt(i, ry, src->FHeight);
+        for (int32_t j = 0; j < dst->FWidth; ++j) {
+            const TSpan& x = cols[j];
+            const int32_t px[4] = {x.i0, x.i1, x.i0, x.i1}, py[4] = {y.i0, y.i0, y.i1, y.i1};
+            uint32_t c[4];
+            unsigned v[4];
+            for (int n = 0; n < 4; ++n) {
+                c[n] = ValueAt(src, px[n], py[n]);
+                v[n] = mask ? BitAt(TImage_GetRow(mask, py[n]), px[n]) : 1;
+            }
+            const int64_t value = SmoothSample(c, v, x, y);
+            if (value < 0) continue;
+            if (dst->FBitsPerPixel == 2 || dst->FBitsPerPixel == 4)
+                TransformSetRaw(dst, j, i, uint32_t(value));
+            else
+                TImage_SetPixel(dst, j, i, uint32_t(value));
+            if (dst->FMask) TImage_SetPixel(dst->FMask, j, i, 1);
+        }
+    }
+}
+
+// Scratch of the 24-bit filter, laid out in one allocation after the column spans.
+struct TSmoothScratch {
+    float* blend;      // per source byte of the row pair: c(y0) * gy + c(y1) * fy
+    int32_t* used;     // source columns some destination pixel samples, ascending
+    int32_t usedCount; // sw when every column is used
+    uint8_t* both;     // mask bits visible in both rows of the pair
+};
+
+// 24-bit rows. Every product c * gy + c * fy the rule forms for a visible sample pair is the
+// same for all destination pixels of the row, so it is formed once per source byte (the
+// identical float expression gives the identical float); a pixel whose four samples are
+// visible then takes (blend(x1) * fx) + (blend(x0) * gx) per byte. Pixels with a transparent
+// sample, rare away from edges, go through the full rule.
+static void Smooth24(const TImage* src, TImage* dst, const TSpan* cols, float ry,
+                     const TSmoothScratch& t) {
+    const int32_t w = dst->FWidth, sw = src->FWidth;
+    const TRowWalk s = TransformRows(src), d = TransformRows(dst);
+    const bool masked = src->FMask != nullptr;
+    const TRowWalk sm = masked ? TransformRows(src->FMask) : s;
+    const TRowWalk dm = masked ? TransformRows(dst->FMask) : d;
+    for (int32_t i = 0; i < dst->FHeight; ++i) {
+        const TSpan y = SpanAt(i, ry, src->FHeight);
+        const uint8_t *r0 = s(y.i0), *r1 = s(y.i1);
+        if (t.usedCount == sw) {
+            for (int32_t n = 0; n < 3 * sw; ++n)
+                t.blend[n] = float(r0[n]) * y.g + float(r1[n]) * y.f;
+        } else {
+            for (int32_t u = 0; u < t.usedCount; ++u)
+                for (int32_t n = 3 * t.used[u]; n < 3 * t.used[u] + 3; ++n)
+                    t.blend[n] = float(r0[n]) * y.g + float(r1[n]) * y.f;
+        }
+        const uint8_t *m0 = masked ? sm(y.i0) : nullptr, *m1 = masked ? sm(y.i1) : nullptr;
+        if (masked)
+            for (int32_t q = 0; q < (sw + 7) / 8; ++q)
+                t.both[q] = m0[q] & m1[q];
+        uint8_t* dp = d(i);
+        TBitWriter bits = {masked ? dm(i) : nullptr, 0};
+        for (int32_t j = 0; j < w; ++j, dp += 3) {
+            const TSpan& x = cols[j];
+            if (!masked || (BitAt(t.both, x.i0) & BitAt(t.both, x.i1))) {
+                const float* a = t.blend + 3 * x.i0;
+                const float* b = t.blend + 3 * x.i1;
+                // Values lie in [0, 256): the signed conversion truncates as the unsigned one.
+                dp[0] = uint8_t(int32_t((b[0] * x.f) + (a[0] * x.g)));
+                dp[1] = uint8_t(int32_t((b[1] * x.f) + (a[1] * x.g)));
+                dp[2] = uint8_t(int32_t((b[2] * x.f) + (a[2] * x.g)));
+                if (masked) bits.Put(j, 1);
+                continue;
+            }
+            const uint8_t* p[4] = {r0 + 3 * x.i0, r0 + 3 * x.i1, r1 + 3 * x.i0, r1 + 3 * x.i1};
+            const unsigned v[4] = {BitAt(m0, x.i0), BitAt(m0, x.i1), BitAt(m1, x.i0),
+                                   BitAt(m1, x.i1)};
+            uint32_t c[4];
+            for (int n = 0; n < 4; ++n)
+                c[n] = uint32_t(p[n][2]) | (uint32_t(p[n][1]) << 8) | (uint32_t(p[n][0]) << 16);
+            const int64_t value = SmoothSample(c, v, x, y);
+            if (value >= 0) {
+                dp[0] = uint8_t(value >> 16), dp[1] = uint8_t(value >> 8), dp[2] = uint8_t(value);
+            }
+            bits.Put(j, value >= 0);
+        }
+        if (masked) bits.Finish(w);
+    }
+}
+
+// Points the scratch of Smooth24 into block and lists the columns used.
+static void LayOutSmoothScratch(uint8_t* block, int32_t sw, const TSpan* cols, int32_t w,
+                                TSmoothScratch* t) {
+    t->blend = reinterpret_cast<float*>(block);
+    t->used = reinterpret_cast<int32_t*>(block + sizeof(float) * 3 * size_t(sw));
+    t->both = block + (sizeof(float) * 3 + sizeof(int32_t)) * size_t(sw);
+    uint8_t* marks = t->both + (sw + 7) / 8;
+    for (int32_t j = 0; j < w; ++j)
+        marks[cols[j].i0] = marks[cols[j].i1] = 1;
+    t->usedCount = 0;
+    for (int32_t x = 0; x < sw; ++x)
+        if (marks[x]) t->used[t->usedCount++] = x;
+}
+
+TImage* TImage_ResizeSmooth(const TImage* image, int32_t w, int32_t h) {
+    if (CheckResize(image, w, h) != 0) return nullptr;
+    TImage* out = TransformCreateLike(image, w, h);
+    if (!out) return nullptr;
+    const uint64_t sw = uint64_t(image->FWidth);
+    const bool fast = image->FBitsPerPixel == 24;
+    const uint64_t spans = sizeof(TSpan) * uint64_t(w);
+    const uint64_t rows = fast ? (sizeof(float) * 3 + sizeof(int32_t) + 1) * sw + (sw + 7) / 8 : 0;
+    uint8_t* block = static_cast<uint8_t*>(AllocScratch(spans + rows));
+    if (!block) return TImage_Destroy(out), SetLastErrorCode(EC_NO_MEMORY), nullptr;
+    // The spans first: TSpan's alignment holds for the floats and integers after them.
+    TSpan* cols = reinterpret_cast<TSpan*>(block);
+    const float rx = float(image->FWidth) / float(w);
+    const float ry = float(image->FHeight) / float(h);
+    for (int32_t j = 0; j < w; ++j)
+        cols[j] = SpanAt(j, rx, image->FWidth);
+    if (fast) {
+        TSmoothScratch scratch;
+        LayOutSmoothScratch(block + spans, image->FWidth, cols, w, &scratch);
+        Smooth24(image, out, cols, ry, scratch);
+    } else {
+        SmoothGeneric(image, out, cols, ry);
+    }
+    std::free(block);
+    ClearLastErrorCode();
+    return out;
+}
+
+TImage* TImage_Resize(const TImage* image, int32_t w, int32_t h, int smooth) {
+    return smooth ? TImage_ResizeSmooth(image, w, h) : TImage_ResizeNearest(image, w, h);
+}
