@@ -11,13 +11,9 @@
 #include "core/adjust.h"
 #include "core/error.h"
 #include "core/image.h"
+#include "tests/support/test_support.h"
 
 namespace {
-
-struct ImageDeleter {
-    void operator()(TImage* image) const { TImage_Destroy(image); }
-};
-using ImagePtr = std::unique_ptr<TImage, ImageDeleter>;
 
 // Every byte random, padding and mask padding bits included, so stray writes show; a third of the
 // mask bytes wholly visible and a third wholly transparent, as drawn masks are.

@@ -13,11 +13,6 @@
 
 namespace {
 
-struct ImageDeleter {
-    void operator()(TImage* image) const { TImage_Destroy(image); }
-};
-using ImagePtr = std::unique_ptr<TImage, ImageDeleter>;
-
 struct BmpSpec {
     int32_t width = 1, height = 1;
     uint32_t headerSize = 40;

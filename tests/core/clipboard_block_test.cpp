@@ -13,29 +13,10 @@
 #include "core/clipboard_block.h"
 #include "core/error.h"
 #include "core/image.h"
+#include "tests/support/clip_block_guard.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-struct ImageDeleter {
-    void operator()(TImage* image) const { TImage_Destroy(image); }
-};
-using ImagePtr = std::unique_ptr<TImage, ImageDeleter>;
-
-// A block that frees itself.
-struct Block {
-    TClipBlock FBlock = {};
-    ~Block() { TClipBlock_Free(&FBlock); }
-    std::vector<uint8_t> Bytes() const {
-        return std::vector<uint8_t>(FBlock.FData, FBlock.FData + FBlock.FSize);
-    }
-};
-
-// Restores the pixel limit when a test ends.
-struct LimitGuard {
-    uint64_t FSaved = TImage_GetPixelLimit();
-    ~LimitGuard() { TImage_SetPixelLimit(FSaved); }
-};
 
 // A 24-bit image with random colours and a random mask, bottom-up unless told otherwise.
 ImagePtr RandomImage(int32_t w, int32_t h, uint32_t seed, uint32_t flags = TIF_BOTTOMUP) {

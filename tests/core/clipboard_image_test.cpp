@@ -14,27 +14,10 @@
 #include "core/clipboard_image.h"
 #include "core/error.h"
 #include "core/image.h"
+#include "tests/support/clip_block_guard.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-struct ImageDeleter {
-    void operator()(TImage* image) const { TImage_Destroy(image); }
-};
-using ImagePtr = std::unique_ptr<TImage, ImageDeleter>;
-
-struct Block {
-    TClipBlock FBlock = {};
-    ~Block() { TClipBlock_Free(&FBlock); }
-    std::vector<uint8_t> Bytes() const {
-        return std::vector<uint8_t>(FBlock.FData, FBlock.FData + FBlock.FSize);
-    }
-};
-
-struct LimitGuard {
-    uint64_t FSaved = TImage_GetPixelLimit();
-    ~LimitGuard() { TImage_SetPixelLimit(FSaved); }
-};
 
 ImagePtr RandomImage(int32_t w, int32_t h, uint32_t seed) {
     ImagePtr image(TImage_Create(w, h, 24, TIF_HASMASK | TIF_BOTTOMUP));

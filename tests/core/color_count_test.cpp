@@ -11,13 +11,9 @@
 #include "core/color_count.h"
 #include "core/error.h"
 #include "core/image.h"
+#include "tests/support/test_support.h"
 
 namespace {
-
-struct ImageDeleter {
-    void operator()(TImage* image) const { TImage_Destroy(image); }
-};
-using ImagePtr = std::unique_ptr<TImage, ImageDeleter>;
 
 int RefCountColors(const TImage* image, int limit) {
     if (limit > 256) return 0;

@@ -6,13 +6,9 @@
 #include "core/copy_rect.h"
 #include "core/error.h"
 #include "core/image.h"
+#include "tests/support/test_support.h"
 
 namespace {
-struct ImageDeleter {
-    void operator()(TImage* image) const { TImage_Destroy(image); }
-};
-using ImagePtr = std::unique_ptr<TImage, ImageDeleter>;
-
 // Every pixel's colour is its own coordinates, every mask bit set.
 ImagePtr Numbered(int w, int h, uint32_t flags = TIF_HASMASK) {
     ImagePtr image(TImage_Create(w, h, 24, flags));

@@ -21,10 +21,6 @@
 
 namespace {
 
-struct ImageDeleter {
-    void operator()(TImage* image) const { TImage_Destroy(image); }
-};
-using ImagePtr = std::unique_ptr<TImage, ImageDeleter>;
 using Bytes = std::vector<uint8_t>;
 
 void Set16(Bytes& b, size_t at, uint16_t v) {

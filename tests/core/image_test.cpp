@@ -7,10 +7,6 @@
 #include "tests/support/test_support.h"
 
 namespace {
-struct ImageDeleter {
-    void operator()(TImage* image) const { TImage_Destroy(image); }
-};
-using ImagePtr = std::unique_ptr<TImage, ImageDeleter>;
 ImagePtr Make(int w, int h, int bits, uint32_t flags = 0) {
     return ImagePtr(TImage_Create(w, h, bits, flags));
 }

@@ -3,10 +3,23 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-struct TImage;
+#include "core/image.h"
+
+// An image destroyed when it goes out of scope.
+struct ImageDeleter {
+    void operator()(TImage* image) const { TImage_Destroy(image); }
+};
+using ImagePtr = std::unique_ptr<TImage, ImageDeleter>;
+
+// Restores the pixel limit when a test ends.
+struct LimitGuard {
+    uint64_t FSaved = TImage_GetPixelLimit();
+    ~LimitGuard() { TImage_SetPixelLimit(FSaved); }
+};
 
 // The shared data folder: $MOSAIKO_SHARED_DIR, else the build's setting. A missing folder
 // fails the calling test (never skips).
