@@ -23,8 +23,10 @@ static std::string BenchPath(const char* name) {
 static TImage* MakePicture(int bits) {
     TImage* image = TImage_Create(KWidth, KHeight, bits, TIF_BOTTOMUP | TIF_HASMASK);
     std::mt19937 random(7);
-    for (int32_t i = 0; i < image->FSize; ++i) image->FBits[i] = uint8_t(random());
-    for (int i = 0; i < image->FPaletteCount; ++i) PaletteEntrySetColor(&image->FPalette[i], random());
+    for (int32_t i = 0; i < image->FSize; ++i)
+        image->FBits[i] = uint8_t(random());
+    for (int i = 0; i < image->FPaletteCount; ++i)
+        PaletteEntrySetColor(&image->FPalette[i], random());
     TImage_FillMask(image, 1);
     return image;
 }
@@ -42,7 +44,7 @@ static const std::string& File(int bits) {
 
 static void SetRate(benchmark::State& state, int64_t pixels) {
     state.counters["Mpixel"] = benchmark::Counter(double(pixels) * double(state.iterations()) / 1e6,
-                                                    benchmark::Counter::kIsRate);
+                                                  benchmark::Counter::kIsRate);
 }
 
 static void BM_BmpLoad(benchmark::State& state) {

@@ -21,7 +21,8 @@ static TLayer* NoisyLayer(unsigned seed, bool halfVisible) {
     TLayer* layer = TLayer_Create(KWidth, KHeight);
     std::mt19937 random(seed);
     TImage* image = layer->FImage;
-    for (int32_t i = 0; i < image->FSize; ++i) image->FBits[i] = uint8_t(random());
+    for (int32_t i = 0; i < image->FSize; ++i)
+        image->FBits[i] = uint8_t(random());
     for (int32_t i = 0; i < image->FMask->FSize; ++i)
         image->FMask->FBits[i] = halfVisible ? uint8_t(random()) : 0xFF;
     return layer;
@@ -40,7 +41,8 @@ BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond)->UseRealTime();
 static void BM_LayerBlt(benchmark::State& state) {
     TLayer* src = NoisyLayer(1, false);
     TLayer* dst = TLayer_Create(KWidth, KHeight);
-    for (auto _ : state) TLayer_Blt(dst, 0, 0, KWidth, KHeight, src, 0, 0, ROP_SRCCOPY);
+    for (auto _ : state)
+        TLayer_Blt(dst, 0, 0, KWidth, KHeight, src, 0, 0, ROP_SRCCOPY);
     SetRate(state, int64_t(KWidth) * KHeight);
     TLayer_Destroy(src);
     TLayer_Destroy(dst);
@@ -51,7 +53,8 @@ static void BM_CopyRectPlain(benchmark::State& state) {
     TImage* src = TImage_Create(KWidth, KHeight, 24, TIF_BOTTOMUP);
     TImage* dst = TImage_Create(KWidth, KHeight, 24, TIF_BOTTOMUP | TIF_HASMASK);
     std::memset(src->FBits, 0x5A, size_t(src->FSize));
-    for (auto _ : state) TImage_CopyRect(dst, 0, 0, KWidth, KHeight, src, 0, 0, ROP_SRCCOPY);
+    for (auto _ : state)
+        TImage_CopyRect(dst, 0, 0, KWidth, KHeight, src, 0, 0, ROP_SRCCOPY);
     SetRate(state, int64_t(KWidth) * KHeight);
     TImage_Destroy(src);
     TImage_Destroy(dst);
@@ -72,7 +75,8 @@ BENCHMARK(BM_CopyRectMerge)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseR
 
 static void BM_FillEllipse2000(benchmark::State& state) {
     TLayer* layer = TLayer_Create(KWidth, KHeight);
-    for (auto _ : state) TLayer_FillEllipse(layer, 100, 100, 2100, 2100, 0xFF, 0xFF00, 0xFFFFFF, 3);
+    for (auto _ : state)
+        TLayer_FillEllipse(layer, 100, 100, 2100, 2100, 0xFF, 0xFF00, 0xFFFFFF, 3);
     SetRate(state, int64_t(2000) * 2000);
     TLayer_Destroy(layer);
 }
@@ -80,7 +84,8 @@ BENCHMARK(BM_FillEllipse2000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 static void BM_FillRect2000(benchmark::State& state) {
     TLayer* layer = TLayer_Create(KWidth, KHeight);
-    for (auto _ : state) TLayer_FillRect(layer, 100, 100, 2100, 2100, 0xFF, 0xFF00, 0xFFFFFF, 3);
+    for (auto _ : state)
+        TLayer_FillRect(layer, 100, 100, 2100, 2100, 0xFF, 0xFF00, 0xFFFFFF, 3);
     SetRate(state, int64_t(2000) * 2000);
     TLayer_Destroy(layer);
 }

@@ -120,7 +120,8 @@ static int ReadBody(std::FILE* file, TImage* image, const TBitmapInfoHeader& ih,
         return 0;
     case 16:
     case 32: {
-        uint32_t rowLength = ih.biSizeImage ? ih.biSizeImage / uint32_t(height) : uint32_t(fileStride);
+        uint32_t rowLength =
+            ih.biSizeImage ? ih.biSizeImage / uint32_t(height) : uint32_t(fileStride);
         if (BMP_ConvertRows(image, file, bits, rowLength, masks, nullptr) != 0)
             return GetLastErrorCode();
         return 0;
@@ -177,8 +178,8 @@ static int WriteBmp(TSaveFile* out, const TImage* image) {
     const int bits = image->FBitsPerPixel == 15 ? 16 : image->FBitsPerPixel;
     const bool masks565 = image->FBitsPerPixel == 16;
     const uint32_t paletteBytes = uint32_t(TImage_PaletteBytes(image));
-    const uint32_t offset = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE + paletteBytes +
-                            (masks565 ? 12 : 0);
+    const uint32_t offset =
+        BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE + paletteBytes + (masks565 ? 12 : 0);
     TBitmapFileHeader fh = {BMP_TYPE, offset + uint32_t(image->FSize), 0, 0, offset};
     TBitmapInfoHeader ih = {};
     ih.biSize = BMP_INFO_HEADER_SIZE;
@@ -202,7 +203,8 @@ static int WriteBmp(TSaveFile* out, const TImage* image) {
         PutU32LE(head + 8, image->FBlueMask);
         if (TSaveFile_Write(out, head, 12) != 0) return -1;
     }
-    if (image->FFlags & TIF_BOTTOMUP) return TSaveFile_Write(out, image->FBits, size_t(image->FSize));
+    if (image->FFlags & TIF_BOTTOMUP)
+        return TSaveFile_Write(out, image->FBits, size_t(image->FSize));
     for (int32_t y = image->FHeight - 1; y >= 0; --y)
         if (TSaveFile_Write(out, TImage_GetRow(image, y), size_t(image->FStride)) != 0) return -1;
     return 0;

@@ -37,14 +37,18 @@ struct TBitmapInfoHeader {
     uint32_t biClrImportant;
 };
 
-inline uint16_t GetU16LE(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-inline uint32_t GetU32LE(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
+inline uint16_t GetU16LE(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
 }
-inline void PutU16LE(uint8_t* p, uint16_t v) { p[0] = uint8_t(v), p[1] = uint8_t(v >> 8); }
+inline uint32_t GetU32LE(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+inline void PutU16LE(uint8_t* p, uint16_t v) {
+    p[0] = uint8_t(v), p[1] = uint8_t(v >> 8);
+}
 inline void PutU32LE(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
 }
 
 TBitmapFileHeader BmpFileHeader_Parse(const uint8_t bytes[BMP_FILE_HEADER_SIZE]);

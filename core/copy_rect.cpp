@@ -18,7 +18,8 @@ static void SetBits(uint8_t* row, int32_t x, int32_t count) {
         x += count & ~7;
         count &= 7;
     }
-    for (; count > 0; ++x, --count) row[x >> 3] |= uint8_t(0x80 >> (x & 7));
+    for (; count > 0; ++x, --count)
+        row[x >> 3] |= uint8_t(0x80 >> (x & 7));
 }
 
 // The n (1 to 8) mask bits from bit x on, in the high bits of the result; bytes past the
@@ -39,10 +40,44 @@ static inline void OrBits8(uint8_t* row, int32_t x, unsigned bits, int32_t n) {
     if (shift && n > 8 - shift) p[1] |= uint8_t(bits << (8 - shift));
 }
 
+// For each pattern of eight mask bits, 24 bytes selecting the visible pixels' bytes.
+struct TBlendTable {
+    uint64_t FWords[256][3];
+    TBlendTable() {
+        for (unsigned bits = 0; bits < 256; ++bits) {
+            uint8_t bytes[24];
+            for (int k = 0; k < 8; ++k)
+                bytes[3 * k] = bytes[3 * k + 1] = bytes[3 * k + 2] =
+                    (bits & (0x80u >> k)) ? 0xFF : 0x00;
+            std::memcpy(FWords[bits], bytes, sizeof bytes);
+        }
+    }
+};
+
+// Writes the visible ones of n (1 to 8) pixels from src over dst: whole words for a group of
+// eight, byte by byte for the last, shorter one.
+static inline void Blend8(uint8_t* dst, const uint8_t* src, unsigned bits, int32_t n) {
+    static const TBlendTable table;
+    const uint64_t* select = table.FWords[bits];
+    if (n == 8) {
+        for (int k = 0; k < 3; ++k) {
+            uint64_t a, b;
+            std::memcpy(&a, src + 8 * k, 8);
+            std::memcpy(&b, dst + 8 * k, 8);
+            b = (a & select[k]) | (b & ~select[k]);
+            std::memcpy(dst + 8 * k, &b, 8);
+        }
+        return;
+    }
+    const uint8_t* keep = reinterpret_cast<const uint8_t*>(select);
+    for (int32_t i = 0; i < n * 3; ++i)
+        dst[i] = uint8_t((src[i] & keep[i]) | (dst[i] & ~keep[i]));
+}
+
 // 24-bit merge, eight pixels at a time: runs of wholly visible groups are copied at once,
 // wholly transparent groups skipped, mixed ones blended without branches.
-static void Merge24(TImage* dst, int32_t dx, int32_t dy, const TImage* src, int32_t sx,
-                    int32_t sy, int32_t w, int32_t h) {
+static void Merge24(TImage* dst, int32_t dx, int32_t dy, const TImage* src, int32_t sx, int32_t sy,
+                    int32_t w, int32_t h) {
     for (int32_t i = 0; i < h; ++i) {
         const uint8_t* srcRow = TImage_GetRow(src, sy + i) + size_t(sx) * 3;
         const uint8_t* srcMask = TImage_GetRow(src->FMask, sy + i);
@@ -57,20 +92,14 @@ static void Merge24(TImage* dst, int32_t dx, int32_t dy, const TImage* src, int3
             }
             if (bits == (0xFF00u >> n & 0xFF)) {
                 int32_t run = n;
-                while (j + run + 8 <= w && Bits8(srcMask, sx + j + run, 8) == 0xFF) run += 8;
+                while (j + run + 8 <= w && Bits8(srcMask, sx + j + run, 8) == 0xFF)
+                    run += 8;
                 std::memcpy(dstRow + size_t(j) * 3, srcRow + size_t(j) * 3, size_t(run) * 3);
                 if (dstMask) SetBits(dstMask, dx + j, run);
                 j += run;
                 continue;
             }
-            const uint8_t* from = srcRow + size_t(j) * 3;
-            uint8_t* to = dstRow + size_t(j) * 3;
-            for (int32_t k = 0; k < n; ++k, from += 3, to += 3) {
-                const uint8_t keep = uint8_t(((bits << k) & 0x80) ? 0 : 0xFF);
-                to[0] = uint8_t((to[0] & keep) | (from[0] & ~keep));
-                to[1] = uint8_t((to[1] & keep) | (from[1] & ~keep));
-                to[2] = uint8_t((to[2] & keep) | (from[2] & ~keep));
-            }
+            Blend8(dstRow + size_t(j) * 3, srcRow + size_t(j) * 3, bits, n);
             if (dstMask) OrBits8(dstMask, dx + j, bits, n);
             j += n;
         }

@@ -41,16 +41,22 @@ int SetLastErrorCode(int code) {
     return code;
 }
 
-int GetLastErrorCode() { return GLastError; }
+int GetLastErrorCode() {
+    return GLastError;
+}
 
-void ClearLastErrorCode() { GLastError = EC_NONE; }
+void ClearLastErrorCode() {
+    GLastError = EC_NONE;
+}
 
 const char* GetErrorText(int code) {
     if (code < 0 || code >= EC_COUNT) return KErrorTexts[EC_UNKNOWN];
     return KErrorTexts[code];
 }
 
-const char* GetLastErrorText() { return GetErrorText(GLastError); }
+const char* GetLastErrorText() {
+    return GetErrorText(GLastError);
+}
 
 void ShowLastError() {
     if (GLastError == EC_NONE) return;

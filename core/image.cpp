@@ -10,9 +10,13 @@
 static const uint64_t KDefaultPixelLimit = uint64_t(1) << 30;
 static uint64_t GPixelLimit = KDefaultPixelLimit;
 
-void TImage_SetPixelLimit(uint64_t bytes) { GPixelLimit = bytes; }
+void TImage_SetPixelLimit(uint64_t bytes) {
+    GPixelLimit = bytes;
+}
 
-uint64_t TImage_GetPixelLimit() { return GPixelLimit; }
+uint64_t TImage_GetPixelLimit() {
+    return GPixelLimit;
+}
 
 uint64_t TImage_StrideFor(int64_t width, int bits) {
     if (width <= 0 || bits <= 0) return 0;
@@ -27,7 +31,8 @@ int TImage_CheckSize(int64_t width, int64_t height, int bits) {
     uint64_t stride = TImage_StrideFor(width, bits);
     // stride < 2^36 and height < 2^31, so the product cannot wrap in 64 bits.
     uint64_t bytes = stride * uint64_t(height);
-    if (bytes > GPixelLimit || bytes > uint64_t(INT32_MAX)) return SetLastErrorCode(EC_NO_MEMORY), -1;
+    if (bytes > GPixelLimit || bytes > uint64_t(INT32_MAX))
+        return SetLastErrorCode(EC_NO_MEMORY), -1;
     return 0;
 }
 
@@ -245,8 +250,7 @@ uint32_t TImage_GetPixelMaskedSafe(const TImage* image, int32_t x, int32_t y, ui
     return TImage_GetPixel(image->FMask, x, y);
 }
 
-void TImage_SetPixelMaskedSafe(TImage* image, int32_t x, int32_t y, uint32_t color,
-                               uint32_t mask) {
+void TImage_SetPixelMaskedSafe(TImage* image, int32_t x, int32_t y, uint32_t color, uint32_t mask) {
     if (!image) {
         SetLastErrorCode(EC_NULL_OBJECT);
         return;
@@ -261,7 +265,8 @@ void TImage_SetPixelMaskedSafe(TImage* image, int32_t x, int32_t y, uint32_t col
 }
 
 int TImage_FillMask(TImage* image, int visible) {
-    if (!image || !image->FMask || !image->FMask->FBits) return SetLastErrorCode(EC_NULL_OBJECT), -1;
+    if (!image || !image->FMask || !image->FMask->FBits)
+        return SetLastErrorCode(EC_NULL_OBJECT), -1;
     std::memset(image->FMask->FBits, visible ? 0xFF : 0, size_t(image->FMask->FSize));
     return 0;
 }

@@ -29,12 +29,12 @@ struct TImage {
     uint32_t FFlags;                                      // TIF_ bits
     int32_t FPaletteCount;                                // entries in use
     TPaletteEntry FPalette[256];
-    TImage* FMask;        // 1-bit mask plane with the parent's row order, or null
-    TDrawAttr FDrawAttr;  // attributes of the drawing primitives
-    int32_t FLineStyle;   // 0 solid, 1 dotted, 2 dashed
-    TRectLTRB FClipRect;  // clip of the checked writes, right and bottom exclusive
-    int32_t FClipOn;      // non-zero when FClipRect applies
-    int32_t FIconIndex;   // image of an icon file the next load reads; survives a reload
+    TImage* FMask;       // 1-bit mask plane with the parent's row order, or null
+    TDrawAttr FDrawAttr; // attributes of the drawing primitives
+    int32_t FLineStyle;  // 0 solid, 1 dotted, 2 dashed
+    TRectLTRB FClipRect; // clip of the checked writes, right and bottom exclusive
+    int32_t FClipOn;     // non-zero when FClipRect applies
+    int32_t FIconIndex;  // image of an icon file the next load reads; survives a reload
 };
 
 // The most pixel memory (FStride x FHeight of the colour plane) one image may take, in bytes.
@@ -69,13 +69,12 @@ void TImage_SetPixelMasked(TImage* image, int32_t x, int32_t y, uint32_t color, 
 uint32_t TImage_GetPixelSafe(const TImage* image, int32_t x, int32_t y);
 void TImage_SetPixelSafe(TImage* image, int32_t x, int32_t y, uint32_t value);
 uint32_t TImage_GetPixelMaskedSafe(const TImage* image, int32_t x, int32_t y, uint32_t* color);
-void TImage_SetPixelMaskedSafe(TImage* image, int32_t x, int32_t y, uint32_t color,
-                               uint32_t mask);
+void TImage_SetPixelMaskedSafe(TImage* image, int32_t x, int32_t y, uint32_t color, uint32_t mask);
 
 // Rows and whole-image operations.
-uint8_t* TImage_GetRow(const TImage* image, int32_t y);     // unchecked
-uint8_t* TImage_GetRowSafe(const TImage* image, int32_t y); // null outside or for no image
-int TImage_FillMask(TImage* image, int visible);            // 0, or -1 (EC_NULL_OBJECT)
+uint8_t* TImage_GetRow(const TImage* image, int32_t y);        // unchecked
+uint8_t* TImage_GetRowSafe(const TImage* image, int32_t y);    // null outside or for no image
+int TImage_FillMask(TImage* image, int visible);               // 0, or -1 (EC_NULL_OBJECT)
 void TImage_SetClipRect(TImage* image, const TRectLTRB* rect); // null turns clipping off
 int TImage_InBounds(const TImage* image, int32_t x, int32_t y);
 int TImage_InClip(const TImage* image, int32_t x, int32_t y);

@@ -19,7 +19,8 @@ static std::string Extension(const char* name) {
     const char* dot = std::strchr(base, '.');
     if (!dot || std::strlen(dot) >= 16) return "";
     std::string ext = dot;
-    for (char& c : ext) c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : ext)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
     return ext;
 }
 

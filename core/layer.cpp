@@ -72,7 +72,9 @@ static void UnbindKeeping(TLayer* surface, bool keep) {
                 &surface->FMaskClipRgn);
 }
 
-void TLayer_Unbind(TLayer* surface) { UnbindKeeping(surface, true); }
+void TLayer_Unbind(TLayer* surface) {
+    UnbindKeeping(surface, true);
+}
 
 static int BindPlane(TImage* image, TGdiDC* reference, TGdiDC** dc, TGdiObject** bitmap,
                      TGdiObject** old) {
@@ -137,7 +139,9 @@ TLayer* TLayer_Create(int32_t w, int32_t h) {
     return surface;
 }
 
-static bool Usable(const TLayer* surface) { return surface && surface->FImage; }
+static bool Usable(const TLayer* surface) {
+    return surface && surface->FImage;
+}
 
 int TLayer_Blt(TLayer* dst, int32_t x, int32_t y, int32_t w, int32_t h, TLayer* src, int32_t sx,
                int32_t sy, uint32_t rop) {
@@ -145,7 +149,8 @@ int TLayer_Blt(TLayer* dst, int32_t x, int32_t y, int32_t w, int32_t h, TLayer* 
     if (!dst->FDC || !src->FDC) return SetLastErrorCode(EC_NULL_DC), -1;
     if (!Gdi_BitBlt(dst->FDC, x, y, w, h, src->FDC, sx, sy, rop))
         return SetLastErrorCode(EC_GDI_OBJECT), -1;
-    if (dst->FMaskDC && src->FMaskDC) Gdi_BitBlt(dst->FMaskDC, x, y, w, h, src->FMaskDC, sx, sy, rop);
+    if (dst->FMaskDC && src->FMaskDC)
+        Gdi_BitBlt(dst->FMaskDC, x, y, w, h, src->FMaskDC, sx, sy, rop);
     return 0;
 }
 

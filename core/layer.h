@@ -13,14 +13,14 @@
 struct TImage;
 
 struct TLayer {
-    TImage* FImage;         // 24 bits with mask plane; owned; null when creation failed
-    int32_t FLeft, FTop;    // position in document coordinates
+    TImage* FImage;          // 24 bits with mask plane; owned; null when creation failed
+    int32_t FLeft, FTop;     // position in document coordinates
     int32_t FWidth, FHeight; // equal to the image's
-    int32_t FVisible;       // takes part in composing the document
-    TGdiDC* FDC;            // draws into the colour pixels
-    TGdiObject* FBitmap;    // bitmap over the colour pixels (owns them while bound)
-    TGdiObject* FOldBitmap; // what FDC held before
-    TGdiObject* FClipRgn;   // clip region of FDC, or null
+    int32_t FVisible;        // takes part in composing the document
+    TGdiDC* FDC;             // draws into the colour pixels
+    TGdiObject* FBitmap;     // bitmap over the colour pixels (owns them while bound)
+    TGdiObject* FOldBitmap;  // what FDC held before
+    TGdiObject* FClipRgn;    // clip region of FDC, or null
     TGdiDC* FMaskDC;
     TGdiObject* FMaskBitmap;
     TGdiObject* FMaskOldBitmap;

@@ -29,8 +29,7 @@ TRectXYWH* RectCopy(TRectXYWH* dst, const TRectXYWH* src) {
 
 int RectIntersectLTRB(TRectLTRB* a, const TRectLTRB* b) {
     if (!a || !b) return -1;
-    if (a->left >= b->right || a->top >= b->bottom || b->left >= a->right ||
-        b->top >= a->bottom)
+    if (a->left >= b->right || a->top >= b->bottom || b->left >= a->right || b->top >= a->bottom)
         return -1;
     a->left = std::max(a->left, b->left);
     a->top = std::max(a->top, b->top);

@@ -26,11 +26,15 @@ int MessageBoxShow(void* owner, const char* text, const char* caption, int flags
     return GHandler(owner, text, caption, flags);
 }
 
-const std::vector<TMessageBoxRecord>& MessageBoxRecords() { return GRecords; }
+const std::vector<TMessageBoxRecord>& MessageBoxRecords() {
+    return GRecords;
+}
 
 void MessageBoxClearRecords() {
     GRecords.clear();
     GAnswers.clear();
 }
 
-void MessageBoxQueueAnswer(int answer) { GAnswers.push_back(answer); }
+void MessageBoxQueueAnswer(int answer) {
+    GAnswers.push_back(answer);
+}

@@ -11,7 +11,9 @@
 
 static int GInjectedFault = TSF_NONE;
 
-void TSaveFile_InjectFault(int step) { GInjectedFault = step; }
+void TSaveFile_InjectFault(int step) {
+    GInjectedFault = step;
+}
 
 // True once for the step the test asked to fail; errno then says EIO.
 static bool Injected(int step) {
@@ -85,7 +87,8 @@ int TSaveFile_Commit(TSaveFile* file) {
     file->FFile = nullptr;
     bool closed = std::fclose(stream) == 0;
     ok = ok && !Injected(TSF_CLOSE) && closed;
-    ok = ok && !Injected(TSF_RENAME) && std::rename(file->FTemp.c_str(), file->FTarget.c_str()) == 0;
+    ok =
+        ok && !Injected(TSF_RENAME) && std::rename(file->FTemp.c_str(), file->FTarget.c_str()) == 0;
     if (!ok) {
         TSaveFile_Abort(file);
         return -1;

@@ -8,7 +8,7 @@
 #include <string>
 
 struct TSaveFile {
-    std::FILE* FFile;   // the temporary file, open for binary writing; null when not open
+    std::FILE* FFile;    // the temporary file, open for binary writing; null when not open
     std::string FTarget; // the path the file will have
     std::string FTemp;   // the temporary path in the target's folder
     int FFailed;         // non-zero once a write came back short

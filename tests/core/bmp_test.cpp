@@ -60,7 +60,9 @@ int LoadBytes(const std::vector<uint8_t>& bytes, ImagePtr* out) {
     return result;
 }
 
-uint32_t Pixel(const ImagePtr& image, int x, int y) { return TImage_GetPixel(image.get(), x, y); }
+uint32_t Pixel(const ImagePtr& image, int x, int y) {
+    return TImage_GetPixel(image.get(), x, y);
+}
 
 } // namespace
 
@@ -97,9 +99,9 @@ TEST(BmpCorpus, EveryFileGivesItsExpectedOutcome) {
 }
 
 TEST(BmpCorpus, EveryPrefixLoadsOrFailsCleanly) {
-    const char* files[] = {"bmp/bmp-8bit-pil-L-31x9.bmp", "bmp/bmp-16bit-hand-565-bitfields-9x4.bmp",
-                           "bmp/bmp-layout-hand-v3-56-32bit-abgr-masks.bmp",
-                           "bmp/bmp-4bit-im3-13x6.bmp"};
+    const char* files[] = {
+        "bmp/bmp-8bit-pil-L-31x9.bmp", "bmp/bmp-16bit-hand-565-bitfields-9x4.bmp",
+        "bmp/bmp-layout-hand-v3-56-32bit-abgr-masks.bmp", "bmp/bmp-4bit-im3-13x6.bmp"};
     for (const char* name : files) {
         std::vector<uint8_t> whole = ReadWholeFile(SharedDir() + "/corpus/" + name);
         ASSERT_FALSE(whole.empty()) << name;
@@ -309,8 +311,10 @@ TEST(BmpSave, RoundTripsEveryDepthAndOddWidths) {
             for (int y = 0; y < 3; ++y)
                 for (int x = 0; x < width; ++x) {
                     uint32_t v = random();
-                    if (bits == 4) image->FBits[image->FStride * y + x / 2] = uint8_t(v);
-                    else TImage_SetPixel(image.get(), x, y, bits == 8 ? v & 0xFF : v);
+                    if (bits == 4)
+                        image->FBits[image->FStride * y + x / 2] = uint8_t(v);
+                    else
+                        TImage_SetPixel(image.get(), x, y, bits == 8 ? v & 0xFF : v);
                 }
             std::string path = TestTempDir() + "/round.bmp";
             ASSERT_EQ(BMP_Save(image.get(), path.c_str()), 0);
@@ -361,7 +365,8 @@ class BmpSaveFailure : public testing::Test {
         original = {'o', 'l', 'd', ' ', 'f', 'i', 'l', 'e'};
         WriteWholeFile(target, original);
         image.reset(TImage_Create(5, 3, 24, TIF_BOTTOMUP | TIF_HASMASK));
-        for (int x = 0; x < 5; ++x) TImage_SetPixel(image.get(), x, 1, 0x123456u * x);
+        for (int x = 0; x < 5; ++x)
+            TImage_SetPixel(image.get(), x, 1, 0x123456u * x);
     }
     void ExpectUntouched(const std::string& when) {
         EXPECT_EQ(GetLastErrorCode(), EC_WRITE_FAILED) << when;
@@ -395,7 +400,7 @@ TEST(BmpPreview, TakesEveryStepthPixelOfDirectColourFiles) {
     BmpSpec s;
     s.width = 8;
     s.height = 4;
-    for (int y = 0; y < 4; ++y)      // bottom row first
+    for (int y = 0; y < 4; ++y)       // bottom row first
         for (int x = 0; x < 8; ++x) { // blue = x, green = picture row
             s.data.push_back(uint8_t(x));
             s.data.push_back(uint8_t(3 - y));

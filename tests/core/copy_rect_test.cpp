@@ -13,7 +13,8 @@ namespace {
 ImagePtr Numbered(int w, int h, uint32_t flags = TIF_HASMASK) {
     ImagePtr image(TImage_Create(w, h, 24, flags));
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) TImage_SetPixel(image.get(), x, y, uint32_t(x << 8 | y) + 1);
+        for (int x = 0; x < w; ++x)
+            TImage_SetPixel(image.get(), x, y, uint32_t(x << 8 | y) + 1);
     if (image->FMask) TImage_FillMask(image.get(), 1);
     return image;
 }

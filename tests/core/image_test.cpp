@@ -58,9 +58,15 @@ TEST(Image, PixelValuesOfEveryFormat) {
         int bits;
         uint32_t written, read;
     } rows[] = {
-        {1, 5, 0xFFFFFF},  {1, 0, 0},          {2, 3, 0},       {4, 9, 0},
-        {8, 0x1A5, 0xA5},  {15, 0x7FFF, 0x7FFF}, {16, 0xF81F, 0xF81F},
-        {24, 0x00336699, 0x00336699}, {32, 0x80112233, 0x80112233},
+        {1, 5, 0xFFFFFF},
+        {1, 0, 0},
+        {2, 3, 0},
+        {4, 9, 0},
+        {8, 0x1A5, 0xA5},
+        {15, 0x7FFF, 0x7FFF},
+        {16, 0xF81F, 0xF81F},
+        {24, 0x00336699, 0x00336699},
+        {32, 0x80112233, 0x80112233},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.bits);
@@ -237,11 +243,13 @@ TEST(ImageFile, LoadDispatchesByTypeAndKeepsTheIconIndex) {
     const std::string corpus = SharedDir() + "/corpus/";
     TImage image = {};
     image.FIconIndex = 1;
-    ASSERT_EQ(TImage_LoadFile(&image, (corpus + "ico/ico-bmp-hand-multi-4-8-32bit.ico").c_str()), 0);
+    ASSERT_EQ(TImage_LoadFile(&image, (corpus + "ico/ico-bmp-hand-multi-4-8-32bit.ico").c_str()),
+              0);
     EXPECT_EQ(image.FWidth, 32); // the second image
     EXPECT_EQ(image.FIconIndex, 1);
     image.FIconIndex = 3;
-    EXPECT_EQ(TImage_LoadFile(&image, (corpus + "ico/ico-bmp-hand-multi-4-8-32bit.ico").c_str()), 3);
+    EXPECT_EQ(TImage_LoadFile(&image, (corpus + "ico/ico-bmp-hand-multi-4-8-32bit.ico").c_str()),
+              3);
     ASSERT_EQ(TImage_LoadFile(&image, (corpus + "jpeg/jpeg-colour-im-1x1.jpg").c_str()), 0);
     EXPECT_EQ(image.FWidth, 1);
     ASSERT_EQ(TImage_LoadFile(&image, (corpus + "bmp/bmp-24bit-im3-3x5.bmp").c_str()), 0);
@@ -254,13 +262,16 @@ TEST(ImageFile, PreviewsReachEveryReader) {
     TImage image = {};
     TRectXYWH box = {0, 0, 16, 16};
     image.FIconIndex = 2; // a preview always shows the first image of an icon
-    ASSERT_EQ(TImage_LoadPreview(&image, (corpus + "ico/ico-bmp-hand-multi-4-8-32bit.ico").c_str(),
-                                 &box), 0);
+    ASSERT_EQ(
+        TImage_LoadPreview(&image, (corpus + "ico/ico-bmp-hand-multi-4-8-32bit.ico").c_str(), &box),
+        0);
     EXPECT_EQ(image.FWidth, 16);
-    ASSERT_EQ(TImage_LoadPreview(&image, (corpus + "jpeg/jpeg-colour-pil-444-48x32.jpg").c_str(),
-                                 &box), 0);
+    ASSERT_EQ(
+        TImage_LoadPreview(&image, (corpus + "jpeg/jpeg-colour-pil-444-48x32.jpg").c_str(), &box),
+        0);
     EXPECT_EQ(image.FWidth, 16);
-    EXPECT_EQ(TImage_LoadPreview(&image, (corpus + "jpeg/jpeg-broken-empty.jpg").c_str(), &box), -1);
+    EXPECT_EQ(TImage_LoadPreview(&image, (corpus + "jpeg/jpeg-broken-empty.jpg").c_str(), &box),
+              -1);
     EXPECT_EQ(image.FBits, nullptr);
     TImage_Clear(&image);
 }

@@ -16,7 +16,9 @@ struct LayerDeleter {
 };
 using LayerPtr = std::unique_ptr<TLayer, LayerDeleter>;
 
-LayerPtr Make(int w, int h) { return LayerPtr(TLayer_Create(w, h)); }
+LayerPtr Make(int w, int h) {
+    return LayerPtr(TLayer_Create(w, h));
+}
 
 // Colour and mask of every pixel, row by row.
 std::vector<uint64_t> Snapshot(const TLayer* layer) {
@@ -83,10 +85,18 @@ TEST(Layer, EveryShapeCoversTheSamePixelsOnBothPlanes) {
         int width = 1 + round % 9;
         const uint32_t pen = 0x112233, fill = 0x445566;
         switch (round % 4) {
-        case 0: TLayer_Ellipse(layer.get(), l, t, r, b, pen, 0xFFFFFF, width); break;
-        case 1: TLayer_FillEllipse(layer.get(), l, t, r, b, pen, fill, 0xFFFFFF, width); break;
-        case 2: TLayer_Rectangle(layer.get(), l, t, r, b, pen, 0xFFFFFF, width); break;
-        default: TLayer_FillRect(layer.get(), l, t, r, b, pen, fill, 0xFFFFFF, width); break;
+        case 0:
+            TLayer_Ellipse(layer.get(), l, t, r, b, pen, 0xFFFFFF, width);
+            break;
+        case 1:
+            TLayer_FillEllipse(layer.get(), l, t, r, b, pen, fill, 0xFFFFFF, width);
+            break;
+        case 2:
+            TLayer_Rectangle(layer.get(), l, t, r, b, pen, 0xFFFFFF, width);
+            break;
+        default:
+            TLayer_FillRect(layer.get(), l, t, r, b, pen, fill, 0xFFFFFF, width);
+            break;
         }
         for (int y = 0; y < 30; ++y)
             for (int x = 0; x < 40; ++x) {
@@ -118,7 +128,8 @@ TEST(Layer, EraseWithoutRectangleClearsTheWholeSurfaceWhereverItLies) {
         TLayer_SetPos(layer.get(), at, at);
         TLayer_FillRect(layer.get(), 0, 0, 8, 6, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 1);
         ASSERT_EQ(TLayer_Erase(layer.get(), nullptr), 0);
-        for (uint64_t v : Snapshot(layer.get())) ASSERT_EQ(v, 0u) << "at " << at;
+        for (uint64_t v : Snapshot(layer.get()))
+            ASSERT_EQ(v, 0u) << "at " << at;
     }
     LayerPtr layer = Make(8, 6);
     TLayer_FillRect(layer.get(), 0, 0, 8, 6, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 1);
@@ -239,13 +250,15 @@ TEST(Layer, ClipBindsImageAndBothContexts) {
     EXPECT_TRUE(layer->FImage->FClipOn);
     TLayer_FillRect(layer.get(), 0, 0, 10, 10, 0xFF, 0xFF, 0xFFFFFF, 1);
     int covered = 0;
-    for (uint64_t v : Snapshot(layer.get())) covered += v != 0;
+    for (uint64_t v : Snapshot(layer.get()))
+        covered += v != 0;
     EXPECT_EQ(covered, 9);
     TLayer_SetClip(layer.get(), nullptr);
     EXPECT_FALSE(layer->FImage->FClipOn);
     TLayer_FillRect(layer.get(), 0, 0, 10, 10, 0xFF, 0xFF, 0xFFFFFF, 1);
     covered = 0;
-    for (uint64_t v : Snapshot(layer.get())) covered += v != 0;
+    for (uint64_t v : Snapshot(layer.get()))
+        covered += v != 0;
     EXPECT_EQ(covered, 100);
 }
 
@@ -272,15 +285,24 @@ TEST(Layer, FailedLayerReportsNullObjectFromEveryOperation) {
     TRectLTRB rect = {0, 0, 2, 2};
     TDrawAttr attr = {};
     const int results[] = {
-        TLayer_Blt(l, 0, 0, 1, 1, l, 0, 0, ROP_SRCCOPY), TLayer_Rotate(l, 90),
-        TLayer_Resize(l, 2, 2, 1), TLayer_SetClip(l, &rect), TLayer_GetDrawAttr(l, &attr),
-        TLayer_SetDrawAttr(l, &attr), TLayer_Polyline(l, points, 2),
-        TLayer_Ellipse(l, 0, 0, 3, 3, 1, 1, 1), TLayer_FillEllipse(l, 0, 0, 3, 3, 1, 1, 1, 1),
-        TLayer_Rectangle(l, 0, 0, 3, 3, 1, 1, 1), TLayer_FillRect(l, 0, 0, 3, 3, 1, 1, 1, 1),
-        TLayer_Erase(l, nullptr), TLayer_Scroll(l, 1, 1, ROP_SRCCOPY),
-        TLayer_ScrollRect(l, 0, 0, 1, 1, 1, 1, ROP_SRCCOPY), TLayer_Bind(l, TLayer_ReferenceDC()),
+        TLayer_Blt(l, 0, 0, 1, 1, l, 0, 0, ROP_SRCCOPY),
+        TLayer_Rotate(l, 90),
+        TLayer_Resize(l, 2, 2, 1),
+        TLayer_SetClip(l, &rect),
+        TLayer_GetDrawAttr(l, &attr),
+        TLayer_SetDrawAttr(l, &attr),
+        TLayer_Polyline(l, points, 2),
+        TLayer_Ellipse(l, 0, 0, 3, 3, 1, 1, 1),
+        TLayer_FillEllipse(l, 0, 0, 3, 3, 1, 1, 1, 1),
+        TLayer_Rectangle(l, 0, 0, 3, 3, 1, 1, 1),
+        TLayer_FillRect(l, 0, 0, 3, 3, 1, 1, 1, 1),
+        TLayer_Erase(l, nullptr),
+        TLayer_Scroll(l, 1, 1, ROP_SRCCOPY),
+        TLayer_ScrollRect(l, 0, 0, 1, 1, 1, 1, ROP_SRCCOPY),
+        TLayer_Bind(l, TLayer_ReferenceDC()),
     };
-    for (int result : results) EXPECT_EQ(result, -1);
+    for (int result : results)
+        EXPECT_EQ(result, -1);
     EXPECT_EQ(GetLastErrorCode(), EC_NULL_OBJECT);
     EXPECT_EQ(TLayer_Blt(nullptr, 0, 0, 1, 1, nullptr, 0, 0, ROP_SRCCOPY), -1);
     EXPECT_EQ(TLayer_Destroy(nullptr), nullptr);

@@ -12,7 +12,9 @@
 
 using nlohmann::json;
 
-static uint32_t ParseHex(const json& v) { return uint32_t(std::stoul(v.get<std::string>(), nullptr, 16)); }
+static uint32_t ParseHex(const json& v) {
+    return uint32_t(std::stoul(v.get<std::string>(), nullptr, 16));
+}
 
 static TCorpusOutcome ParseOutcome(const json& o) {
     TCorpusOutcome out;
@@ -20,8 +22,8 @@ static TCorpusOutcome ParseOutcome(const json& o) {
     if (out.FResult == "load") {
         out.FWidth = o.at("width").get<int32_t>();
         out.FHeight = o.at("height").get<int32_t>();
-        out.FPixelsChecked = !(o.contains("pixels") && o["pixels"] == "unchecked") &&
-                             o.contains("dump_sha256");
+        out.FPixelsChecked =
+            !(o.contains("pixels") && o["pixels"] == "unchecked") && o.contains("dump_sha256");
         if (out.FPixelsChecked) {
             out.FDumpSha256 = o.at("dump_sha256").get<std::string>();
             const char* names[4] = {"top_left", "top_right", "bottom_left", "bottom_right"};
@@ -59,7 +61,8 @@ std::vector<TCorpusCase> CorpusCases(const std::string& format) {
             TCorpusCheck check;
             check.FStatus = ch.at("status").get<std::string>();
             if (ch.contains("icon_index")) check.FIconIndex = ch["icon_index"].get<int>();
-            for (const json& o : ch.at("outcomes")) check.FOutcomes.push_back(ParseOutcome(o));
+            for (const json& o : ch.at("outcomes"))
+                check.FOutcomes.push_back(ParseOutcome(o));
             tc.FChecks.push_back(check);
         }
         cases.push_back(tc);
@@ -70,8 +73,8 @@ std::vector<TCorpusCase> CorpusCases(const std::string& format) {
 std::string CorpusMismatch(const TImage* image, const TCorpusOutcome& outcome) {
     std::ostringstream why;
     if (image->FWidth != outcome.FWidth || image->FHeight != outcome.FHeight) {
-        why << "size " << image->FWidth << "x" << image->FHeight << ", expected "
-            << outcome.FWidth << "x" << outcome.FHeight;
+        why << "size " << image->FWidth << "x" << image->FHeight << ", expected " << outcome.FWidth
+            << "x" << outcome.FHeight;
         return why.str();
     }
     if (!outcome.FPixelsChecked) return "";

@@ -49,7 +49,9 @@ void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
     ASSERT_TRUE(out.good()) << "could not write " << path;
 }
 
-bool FileExists(const std::string& path) { return fs::exists(path); }
+bool FileExists(const std::string& path) {
+    return fs::exists(path);
+}
 
 std::vector<std::string> ListFolder(const std::string& path) {
     std::vector<std::string> names;
@@ -93,5 +95,6 @@ void PutU16(std::vector<uint8_t>& b, uint16_t v) {
 }
 
 void PutU32(std::vector<uint8_t>& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        b.push_back(uint8_t(v >> (8 * i)));
 }
