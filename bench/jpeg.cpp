@@ -18,6 +18,7 @@
 
 #include "core/image.h"
 #include "core/jpeg.h"
+#include "platform/pixel_memory.h"
 #include "platform/save_file.h"
 
 static const int KWidth = 4000, KHeight = 3000;
@@ -189,7 +190,7 @@ static void BM_BareDecode(benchmark::State& state) {
 BENCHMARK(BM_BareDecode)->Unit(benchmark::kMillisecond);
 
 // What any loader pays besides the codec: the bare decode with each row copied into a fresh
-// picture's memory, whose first touch of every page the kernel must back and clear.
+// picture's memory (of the kind images get), whose pages the kernel must back and clear.
 static void CopyRow(const JSAMPLE* row, int32_t y, void* to) {
     std::memcpy(static_cast<uint8_t*>(to) + size_t(y) * KWidth * 3, row, size_t(KWidth) * 3);
 }
@@ -197,7 +198,7 @@ static void CopyRow(const JSAMPLE* row, int32_t y, void* to) {
 static void BM_BareDecodeIntoNewMemory(benchmark::State& state) {
     const std::string& path = PhotoFile();
     for (auto _ : state) {
-        void* pixels = std::calloc(size_t(KPixels), 3);
+        void* pixels = PixelMemory_Alloc(size_t(KPixels) * 3);
         if (!BareDecode(path.c_str(), CopyRow, pixels)) state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(pixels);
         std::free(pixels);
