@@ -13,7 +13,7 @@
 
 namespace {
 
-struct BmpSpec {
+struct BmpLayout {
     int32_t width = 1, height = 1;
     uint32_t headerSize = 40;
     uint16_t bits = 24;
@@ -23,7 +23,7 @@ struct BmpSpec {
     std::vector<uint8_t> data;
 };
 
-std::vector<uint8_t> BuildBmp(const BmpSpec& s) {
+std::vector<uint8_t> BuildBmp(const BmpLayout& s) {
     std::vector<uint8_t> b;
     uint32_t offset = 14 + s.headerSize + uint32_t(s.afterHeader.size());
     PutU16(b, 0x4D42);
@@ -115,7 +115,7 @@ TEST(BmpCorpus, EveryPrefixLoadsOrFailsCleanly) {
 }
 
 TEST(BmpLoad, RefusesTwoBitAndRunLengthFiles) {
-    BmpSpec two;
+    BmpLayout two;
     two.bits = 2;
     two.width = 4;
     two.afterHeader.resize(16);
@@ -124,7 +124,7 @@ TEST(BmpLoad, RefusesTwoBitAndRunLengthFiles) {
     EXPECT_EQ(LoadBytes(BuildBmp(two), &image), -1);
     EXPECT_EQ(GetLastErrorCode(), EC_BMP_COMPRESSION);
     EXPECT_STREQ(GetLastErrorText(), "Not supported Bitmap compression format.");
-    BmpSpec rle;
+    BmpLayout rle;
     rle.bits = 8;
     rle.compression = 1;
     rle.colorsUsed = 2;
@@ -137,41 +137,41 @@ TEST(BmpLoad, RefusesTwoBitAndRunLengthFiles) {
 TEST(BmpLoad, RefusesBadHeaders) {
     struct Row {
         const char* rule;
-        BmpSpec spec;
+        BmpLayout layout;
         int code;
     };
     std::vector<Row> rows;
-    BmpSpec reserved;
+    BmpLayout reserved;
     reserved.reserved1 = 1;
     rows.push_back({"reserved field not zero", reserved, EC_UNKNOWN_FORMAT});
-    BmpSpec header;
+    BmpLayout header;
     header.headerSize = 64;
     rows.push_back({"unknown information header size", header, EC_UNKNOWN_FORMAT});
-    BmpSpec zeroWidth;
+    BmpLayout zeroWidth;
     zeroWidth.width = 0;
     rows.push_back({"width 0", zeroWidth, EC_UNKNOWN_FORMAT});
-    BmpSpec zeroHeight;
+    BmpLayout zeroHeight;
     zeroHeight.height = 0;
     rows.push_back({"height 0", zeroHeight, EC_UNKNOWN_FORMAT});
-    BmpSpec negativeWidth;
+    BmpLayout negativeWidth;
     negativeWidth.width = -3;
     rows.push_back({"negative width", negativeWidth, EC_UNKNOWN_FORMAT});
-    BmpSpec manyColours;
+    BmpLayout manyColours;
     manyColours.bits = 8;
     manyColours.colorsUsed = 257;
     manyColours.afterHeader.resize(257 * 4);
     rows.push_back({"257 palette entries", manyColours, EC_UNKNOWN_FORMAT});
-    BmpSpec huge;
+    BmpLayout huge;
     huge.width = 70000;
     huge.height = 70000;
     rows.push_back({"over the pixel limit", huge, EC_NO_MEMORY});
-    BmpSpec shortPalette;
+    BmpLayout shortPalette;
     shortPalette.bits = 8;
     shortPalette.afterHeader.resize(100);
     rows.push_back({"palette cut short", shortPalette, EC_READ_FAILED});
     for (const Row& r : rows) {
         ImagePtr image;
-        EXPECT_EQ(LoadBytes(BuildBmp(r.spec), &image), -1) << r.rule;
+        EXPECT_EQ(LoadBytes(BuildBmp(r.layout), &image), -1) << r.rule;
         EXPECT_EQ(GetLastErrorCode(), r.code) << r.rule;
     }
     std::vector<uint8_t> tiny = {'B', 'M', 0, 0};
@@ -184,7 +184,7 @@ TEST(BmpLoad, RefusesBadHeaders) {
 }
 
 TEST(BmpLoad, SixteenBitDefaultMasksScaleFiveBitsByEight) {
-    BmpSpec s;
+    BmpLayout s;
     s.bits = 16;
     s.width = 2;
     s.data = {0xFF, 0x7F, 0x1F, 0x00}; // white, then pure blue
@@ -195,7 +195,7 @@ TEST(BmpLoad, SixteenBitDefaultMasksScaleFiveBitsByEight) {
 }
 
 TEST(BmpLoad, ThirtyTwoBitsDropTheFourthByteOrFollowTheirMasks) {
-    BmpSpec s;
+    BmpLayout s;
     s.bits = 32;
     s.width = 1;
     s.data = {0x10, 0x20, 0x30, 0x99};
@@ -217,7 +217,7 @@ TEST(BmpLoad, ThirtyTwoBitsDropTheFourthByteOrFollowTheirMasks) {
 }
 
 TEST(BmpLoad, OneBitNinthPixelComesFromTheSecondByte) {
-    BmpSpec s;
+    BmpLayout s;
     s.bits = 1;
     s.width = 9;
     s.afterHeader = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
@@ -229,7 +229,7 @@ TEST(BmpLoad, OneBitNinthPixelComesFromTheSecondByte) {
 }
 
 TEST(BmpLoad, ColoursUsedTwoReadsEightPaletteBytes) {
-    BmpSpec s;
+    BmpLayout s;
     s.bits = 8;
     s.width = 4;
     s.colorsUsed = 2;
@@ -243,7 +243,7 @@ TEST(BmpLoad, ColoursUsedTwoReadsEightPaletteBytes) {
 }
 
 TEST(BmpLoad, TopDownRowsLoadTheRightWayUp) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 1;
     s.height = -2;
     s.data = {1, 2, 3, 0, 4, 5, 6, 0}; // top row first
@@ -255,7 +255,7 @@ TEST(BmpLoad, TopDownRowsLoadTheRightWayUp) {
 }
 
 TEST(BmpLoad, ShortPixelDataIsBlackNotPaletteEntryZero) {
-    BmpSpec s;
+    BmpLayout s;
     s.bits = 8;
     s.width = 4;
     s.height = 2;
@@ -272,7 +272,7 @@ TEST(BmpLoad, ShortPixelDataIsBlackNotPaletteEntryZero) {
 
 TEST(BmpLoad, HugeImageSizeFieldReadsOnlyWhatFits) {
     for (uint16_t bits : {8, 16, 24, 32}) {
-        BmpSpec s;
+        BmpLayout s;
         s.bits = bits;
         s.width = 3;
         s.height = 2;
@@ -397,7 +397,7 @@ TEST_F(BmpSaveFailure, UnwritablePathFailsWithFileNotFound) {
 }
 
 TEST(BmpPreview, TakesEveryStepthPixelOfDirectColourFiles) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 8;
     s.height = 4;
     for (int y = 0; y < 4; ++y)       // bottom row first
