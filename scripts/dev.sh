@@ -12,7 +12,7 @@ shared=${MOSAIKO_SHARED_DIR:-$root/../shared}
 jobs=$(nproc 2>/dev/null || echo 2)
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libjpeg62-turbo-dev libpng-dev nlohmann-json3-dev libssl-dev
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev qt6-base-dev)
 
 install_missing() {
     local missing=() p
