@@ -74,15 +74,6 @@ std::vector<uint8_t> ReadPng(const std::vector<uint8_t>& png, uint32_t* w, uint3
     return rgba;
 }
 
-// Colours only, top row first (the mask left out), for pictures whose mask does not travel.
-std::vector<uint32_t> Colours(const TImage* image) {
-    std::vector<uint32_t> out;
-    for (int32_t y = 0; y < image->FHeight; ++y)
-        for (int32_t x = 0; x < image->FWidth; ++x)
-            out.push_back(TImage_GetPixel(image, x, y));
-    return out;
-}
-
 bool WhollyVisible(const TImage* image) {
     for (int32_t y = 0; y < image->FHeight; ++y)
         for (int32_t x = 0; x < image->FWidth; ++x)

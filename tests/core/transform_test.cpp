@@ -14,6 +14,7 @@
 #include "core/image.h"
 #include "core/transform.h"
 #include "core/transform_util.h"
+#include "tests/support/test_support.h"
 
 // The reference must round exactly as the rule does.
 #if defined(__clang__)
@@ -235,14 +236,6 @@ TImage* Picture(const std::vector<uint32_t>& colours, int32_t w, int32_t h, uint
         for (int32_t x = 0; x < w; ++x)
             TImage_SetPixelMasked(im, x, y, colours[y * w + x], 0xFFFFFF);
     return im;
-}
-
-std::vector<uint32_t> Colours(const TImage* im) {
-    std::vector<uint32_t> out;
-    for (int32_t y = 0; y < im->FHeight; ++y)
-        for (int32_t x = 0; x < im->FWidth; ++x)
-            out.push_back(TImage_GetPixel(im, x, y));
-    return out;
 }
 
 } // namespace

@@ -89,6 +89,13 @@ std::vector<uint8_t> PixelDump(const TImage* image) {
     return colour;
 }
 
+std::vector<uint32_t> Colours(const TImage* image) {
+    std::vector<uint32_t> out;
+    for (int32_t y = 0; y < image->FHeight; ++y)
+        for (int32_t x = 0; x < image->FWidth; ++x) out.push_back(TImage_GetPixel(image, x, y));
+    return out;
+}
+
 void PutU16(std::vector<uint8_t>& b, uint16_t v) {
     b.push_back(uint8_t(v));
     b.push_back(uint8_t(v >> 8));

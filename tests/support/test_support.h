@@ -39,6 +39,9 @@ std::string Sha256Hex(const std::vector<uint8_t>& bytes);
 // (1 visible, 0 transparent), no padding.
 std::vector<uint8_t> PixelDump(const TImage* image);
 
+// The colour values, rows top to bottom (the mask left out).
+std::vector<uint32_t> Colours(const TImage* image);
+
 // Little-endian builders for headers made in memory.
 void PutU16(std::vector<uint8_t>& b, uint16_t v);
 void PutU32(std::vector<uint8_t>& b, uint32_t v);
