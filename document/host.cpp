@@ -19,11 +19,15 @@ static void DefaultWait() {}
 static int DefaultReadUseGrid() {
     return 0;
 }
+static int DefaultGetCurrentTool() {
+    return 0;
+}
+static void DefaultStylus(TWorkForm*, int, int32_t, int32_t) {}
 
 static const TDocumentHost KDefaults = {
     DefaultGetSecondaryColor, DefaultSetSecondaryColor, DefaultGetDrawAttr, DefaultSelectTool,
     DefaultShowImageSize,     DefaultSetStatusText,     DefaultWait,        DefaultWait,
-    DefaultReadUseGrid,
+    DefaultReadUseGrid,       DefaultGetCurrentTool,    DefaultStylus,
 };
 
 static TDocumentHost GHost = KDefaults;
@@ -43,6 +47,8 @@ void DocumentHost_Install(const TDocumentHost* host) {
     Take(GHost.FBeginWait, h.FBeginWait, KDefaults.FBeginWait);
     Take(GHost.FEndWait, h.FEndWait, KDefaults.FEndWait);
     Take(GHost.FReadUseGrid, h.FReadUseGrid, KDefaults.FReadUseGrid);
+    Take(GHost.FGetCurrentTool, h.FGetCurrentTool, KDefaults.FGetCurrentTool);
+    Take(GHost.FStylus, h.FStylus, KDefaults.FStylus);
     if (!host) GSecondaryColor = 0xFFFFFF;
 }
 
@@ -72,4 +78,10 @@ void DocumentHost_EndWait() {
 }
 int DocumentHost_ReadUseGrid() {
     return GHost.FReadUseGrid();
+}
+int DocumentHost_GetCurrentTool() {
+    return GHost.FGetCurrentTool();
+}
+void DocumentHost_Stylus(TWorkForm* form, int event, int32_t x, int32_t y) {
+    GHost.FStylus(form, event, x, y);
 }

@@ -1,13 +1,16 @@
 // The few things the document takes from the tool bar and the shell, as one record of
 // operations they install when they exist: the secondary colour, the current drawing attributes,
-// selecting a tool, the image size and status texts, the wait cursor and the grid setting.
-// Until something is installed, plain defaults answer: a secondary colour kept here (white at
-// first), a black pen of width 1, no grid, and the rest do nothing.
+// selecting a tool and asking which is current, the image size and status texts, the wait
+// cursor, the grid setting, and the current tool's stylus handlers. Until something is
+// installed, plain defaults answer: a secondary colour kept here (white at first), a black pen
+// of width 1, no current tool (0), no grid, and the rest do nothing (stylus events go nowhere).
 #pragma once
 
 #include <cstdint>
 
 #include "core/draw_attr.h"
+
+struct TWorkForm;
 
 struct TDocumentHost {
     uint32_t (*FGetSecondaryColor)();
@@ -19,6 +22,10 @@ struct TDocumentHost {
     void (*FBeginWait)();
     void (*FEndWait)();
     int (*FReadUseGrid)();
+    int (*FGetCurrentTool)(); // the current tool's id, 0 for none
+    // A stylus event (TWE_DOWN, TWE_MOVE, TWE_UP) at render-window client point (x, y) for the
+    // current tool.
+    void (*FStylus)(TWorkForm* form, int event, int32_t x, int32_t y);
 };
 
 // Installs host; null operations in it keep their defaults, and a null host restores every
@@ -34,3 +41,5 @@ void DocumentHost_SetStatusText(const char* text);
 void DocumentHost_BeginWait();
 void DocumentHost_EndWait();
 int DocumentHost_ReadUseGrid();
+int DocumentHost_GetCurrentTool();
+void DocumentHost_Stylus(TWorkForm* form, int event, int32_t x, int32_t y);

@@ -17,7 +17,9 @@ TEST(DocumentHost, DefaultsKeepTheSecondaryColourAndGiveABlackPen) {
     EXPECT_EQ(attr.FMaskValue, 0xFFFFFFu);
     EXPECT_EQ(attr.FPenWidth, 1);
     EXPECT_EQ(DocumentHost_ReadUseGrid(), 0);
-    DocumentHost_SelectTool(3); // the rest do nothing, and nothing breaks
+    EXPECT_EQ(DocumentHost_GetCurrentTool(), 0);
+    DocumentHost_Stylus(nullptr, 0, 1, 2); // goes nowhere
+    DocumentHost_SelectTool(3);            // the rest do nothing, and nothing breaks
     DocumentHost_ShowImageSize(1, 2);
     DocumentHost_SetStatusText(nullptr);
     DocumentHost_BeginWait();
@@ -29,6 +31,7 @@ TEST(DocumentHost, DefaultsKeepTheSecondaryColourAndGiveABlackPen) {
 namespace {
 std::string GText;
 int GWaits = 0;
+int GStylusEvents = 0;
 } // namespace
 
 TEST(DocumentHost, InstalledOperationsAnswerAndMissingOnesFallBack) {
@@ -37,7 +40,14 @@ TEST(DocumentHost, InstalledOperationsAnswerAndMissingOnesFallBack) {
     host.FBeginWait = [] { ++GWaits; };
     host.FEndWait = [] { --GWaits; };
     host.FReadUseGrid = [] { return 1; };
+    host.FGetCurrentTool = [] { return 10; };
+    host.FStylus = [](TWorkForm*, int event, int32_t x, int32_t y) {
+        GStylusEvents += event + x + y;
+    };
     DocumentHost_Install(&host);
+    EXPECT_EQ(DocumentHost_GetCurrentTool(), 10);
+    DocumentHost_Stylus(nullptr, 2, 3, 4);
+    EXPECT_EQ(GStylusEvents, 9);
     DocumentHost_SetStatusText("FreePen: (1, 2)");
     EXPECT_EQ(GText, "FreePen: (1, 2)");
     DocumentHost_BeginWait();
