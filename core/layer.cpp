@@ -143,6 +143,17 @@ static bool Usable(const TLayer* surface) {
     return surface && surface->FImage;
 }
 
+TLayer* TLayer_CreateCopy(TLayer* src, int32_t sx, int32_t sy, int32_t w, int32_t h) {
+    TLayer* copy = TLayer_Create(w, h);
+    if (!copy) return nullptr;
+    if (!copy->FImage || TLayer_Blt(copy, 0, 0, w, h, src, sx, sy, GDI_SRCCOPY) != 0) {
+        int code = GetLastErrorCode();
+        TLayer_Destroy(copy);
+        return SetLastErrorCode(code ? code : EC_NO_MEMORY), nullptr;
+    }
+    return copy;
+}
+
 int TLayer_Blt(TLayer* dst, int32_t x, int32_t y, int32_t w, int32_t h, TLayer* src, int32_t sx,
                int32_t sy, uint32_t rop) {
     if (!Usable(dst) || !Usable(src)) return SetLastErrorCode(EC_NULL_OBJECT), -1;

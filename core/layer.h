@@ -35,6 +35,9 @@ TGdiDC* TLayer_ReferenceDC();
 // missing layer or image (also on a layer whose creation failed), EC_NULL_DC and EC_GDI_OBJECT
 // for the platform's refusals, EC_NO_MEMORY.
 TLayer* TLayer_Create(int32_t w, int32_t h); // on failure FImage is null
+// A new layer at (0, 0) holding the w x h block of src at (sx, sy), both planes. Null with the
+// last error (EC_NO_MEMORY when nothing more precise is known); nothing is left behind.
+TLayer* TLayer_CreateCopy(TLayer* src, int32_t sx, int32_t sy, int32_t w, int32_t h);
 int TLayer_Init(TLayer* surface, int32_t w, int32_t h);
 // As Init with a depth and reference context; binds only when dc is given and bind is non-zero.
 int TLayer_CreateFor(TLayer* surface, TGdiDC* dc, int32_t w, int32_t h, int bits, int bind);

@@ -1,6 +1,7 @@
 // TUndoStep: allocation of a step record and the dispatch of destroy, undo and redo through
 // the header, which is all the history ever calls. The kinds' constructors, payloads and
-// procedures are built in files of their own beside this one.
+// procedures are built in files of their own beside this one; the built-in restore of area
+// steps lives with them in undo_area.cpp.
 #include "document/undo_step.h"
 
 #include <cstdlib>
@@ -42,14 +43,6 @@ int TUndoStep_Redo(TUndoStep* step) {
     }
     if (step->FUseRedoProc == 1 && step->FRedoProc) step->FRedoProc(step);
     return 0;
-}
-
-// There is no work form yet to copy pixels back into, so every restore finds no active work
-// form; the area steps give this its body together with the document.
-int TUndoStep_RestorePixels(TUndoStep* step) {
-    (void)step;
-    SetLastErrorCode(EC_NULL_OBJECT);
-    return -1;
 }
 
 int TUndoStep_SetUndoProc(TUndoStep* step, TUndoStepProc proc) {

@@ -243,12 +243,15 @@ void TWorkForm_CommitSelection(TWorkForm* form) {
         return;
     }
     TLayer* floating = form->FFloat;
+    TLayer* base = floating ? floating->FBaseLayer : nullptr;
+    // The step is made while the mode still says whether the float was cut or copied.
+    bool merge = floating && floating->FImage && base && base->FImage;
+    TUndoStep* step = merge ? TUndoStep_CreateCommitStep(form) : nullptr;
     TWorkForm_SetSelectMode(form, TSM_NONE);
     if (!floating || !floating->FImage) return;
     TRectXYWH r = LayerRect(floating);
-    TLayer* base = floating->FBaseLayer;
-    if (base && base->FImage) {
-        TWorkForm_AddUndo(form, TUndoStep_CreateCommitStep(form));
+    if (merge) {
+        TWorkForm_AddUndo(form, step);
         TImage_CopyRect(base->FImage, r.x - base->FLeft, r.y - base->FTop, r.width, r.height,
                         floating->FImage, 0, 0, ROP_MERGE);
     }

@@ -223,6 +223,26 @@ TEST(Layer, OverlappingTransferWithinOneSurfaceActsAsThroughACopy) {
     }
 }
 
+TEST(Layer, CreateCopyTakesOneBlockOfBothPlanesOrNothing) {
+    std::mt19937 random(5);
+    LayerPtr layer = Make(9, 7);
+    Randomise(layer.get(), random);
+    LayerPtr copy(TLayer_CreateCopy(layer.get(), 2, 3, 4, 3));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->FLeft, 0);
+    std::vector<uint64_t> all = Snapshot(layer.get()), got = Snapshot(copy.get());
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            ASSERT_EQ(got[y * 4 + x], all[(y + 3) * 9 + x + 2]) << x << "," << y;
+    uint64_t saved = TImage_GetPixelLimit();
+    TImage_SetPixelLimit(16);
+    EXPECT_EQ(TLayer_CreateCopy(layer.get(), 0, 0, 9, 7), nullptr);
+    EXPECT_EQ(GetLastErrorCode(), EC_NO_MEMORY);
+    TImage_SetPixelLimit(saved);
+    EXPECT_EQ(TLayer_CreateCopy(nullptr, 0, 0, 2, 2), nullptr);
+    EXPECT_EQ(GetLastErrorCode(), EC_NULL_OBJECT);
+}
+
 TEST(Layer, RotateAndResizeReplaceTheImageAndStayBound) {
     LayerPtr layer = Make(3, 2);
     TLayer_SetPos(layer.get(), 4, 5);

@@ -74,11 +74,8 @@ TEST_F(SelectionTest, AreaSelection_ClipsDrawingAndMovesAsAFrameOnly) {
     TLayer_FillRect(Background(), 0, 0, 32, 24, 0x0000FF, 0x0000FF, 0xFFFFFF, 1);
     for (int32_t y = 0; y < 24; ++y)
         for (int32_t x = 0; x < 32; ++x) {
-            uint32_t visible = 0, colour = BackgroundPixel(FForm, x, y, &visible);
             bool inside = x >= 10 && x < 14 && y >= 12 && y < 16;
-            if (inside) EXPECT_EQ(colour, 0x0000FFu) << x << "," << y;
-            if (!inside && colour == 0x0000FF)
-                ADD_FAILURE() << "drawn outside at " << x << "," << y;
+            EXPECT_EQ(BackgroundPixel(FForm, x, y) == 0x0000FF, inside) << x << "," << y;
         }
     TWorkForm_CommitSelection(FForm);
     EXPECT_EQ(Background()->FImage->FClipOn, 0) << "no clip without an area selection";
@@ -121,7 +118,7 @@ TEST_F(SelectionTest, CopyFloat_LeavesTheLayerAndCommitsVisiblePixelsWhereItWasM
             uint32_t visible = 0, colour = BackgroundPixel(FForm, 20 + x, 15 + y, &visible);
             size_t expected = before[n * 3 + from] ? from : at;
             EXPECT_EQ(colour, colourIn(before, expected)) << x << "," << y;
-            EXPECT_EQ(visible, before[n * 3 + expected]) << x << "," << y;
+            EXPECT_EQ(visible ? 1 : 0, before[n * 3 + expected]) << x << "," << y;
         }
 }
 
