@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Mosaiko's one entry for set-up, building and testing on Debian 12. Installs what is missing
 # (apt-get, as root or through sudo), configures and builds, then:
+#   scripts/dev.sh run [f]   starts the editor on a blank image, or on the file f
 #   scripts/dev.sh test      every test (ctest) in the plain build; benchmarks are built, not run
 #   scripts/dev.sh asan      every test again under AddressSanitizer and UndefinedBehaviorSanitizer
 #   scripts/dev.sh fuzz [s]  the libFuzzer targets (clang), each for s seconds (30) on its seeds
@@ -12,7 +13,7 @@ shared=${MOSAIKO_SHARED_DIR:-$root/../shared}
 jobs=$(nproc 2>/dev/null || echo 2)
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libjpeg62-turbo-dev libpng-dev nlohmann-json3-dev libssl-dev
-          clang libclang-rt-14-dev qt6-base-dev)
+          clang libclang-rt-14-dev qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
 
 install_missing() {
     local missing=() p
@@ -29,16 +30,26 @@ install_missing() {
         "${missing[@]}"
 }
 
-configure_and_build() { # folder, extra cmake arguments...
+configure() { # folder, extra cmake arguments...
     local dir=$1
     shift
     cmake -S "$root" -B "$dir" -DMOSAIKO_SHARED_DIR="$shared" "$@"
-    cmake --build "$dir" -j"$jobs"
+}
+
+configure_and_build() { # folder, extra cmake arguments...
+    configure "$@"
+    cmake --build "$1" -j"$jobs"
 }
 
 run_tests() { # folder
     MOSAIKO_SHARED_DIR="$shared" ctest --test-dir "$1" -j"$jobs" --output-on-failure \
         --timeout 600
+}
+
+cmd_run() {
+    configure "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$root/build" -j"$jobs" --target mosaiko
+    exec "$root/build/mosaiko" "$@"
 }
 
 cmd_test() {
@@ -76,8 +87,9 @@ cmd_fuzz() {
 
 install_missing
 case "${1:-test}" in
+run) shift; cmd_run "$@" ;;
 test) cmd_test ;;
 asan) cmd_asan ;;
 fuzz) shift; cmd_fuzz "$@" ;;
-*) echo "usage: scripts/dev.sh [test|asan|fuzz [seconds]]" >&2; exit 2 ;;
+*) echo "usage: scripts/dev.sh [run [file]|test|asan|fuzz [seconds]]" >&2; exit 2 ;;
 esac

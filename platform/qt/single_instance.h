@@ -1,0 +1,13 @@
+// One editor per user and settings folder: the first start listens on a local socket whose name
+// is derived from the user and the settings folder (so tests with a settings folder of their own
+// never meet a running editor); a later start connects, asks the first to come forward, and ends.
+#pragma once
+
+#include <functional>
+
+// 1: this is the first instance; activate runs (on the user-interface thread) whenever a later
+// start asks. 0: another instance answered and was asked to come forward; end now. A socket that
+// cannot be made counts as first (the editor still runs).
+int SingleInstance_Claim(std::function<void()> activate);
+// Stops listening (also done at exit).
+void SingleInstance_Release();

@@ -1,0 +1,110 @@
+// Stored settings: numbers and texts round-trip through the INI file; missing, non-numeric,
+// out-of-range and too-long values read as their defaults; a key path names its group.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QVariant>
+
+#include "platform/qt/settings.h"
+
+namespace {
+QSettings* Raw() {
+    static QSettings* settings =
+        new QSettings(QSettings::IniFormat, QSettings::UserScope, "Velmar", "Mosaiko");
+    return settings;
+}
+
+class Settings : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Raw()->clear();
+        Raw()->sync();
+        FKey = RegOpenSettingsKey("Software\\Velmar\\Mosaiko\\StartOption");
+        ASSERT_NE(FKey, nullptr);
+    }
+    void TearDown() override { RegCloseSettingsKey(FKey); }
+    TSettingsKey* FKey = nullptr;
+};
+} // namespace
+
+TEST_F(Settings, NumbersRoundTripThroughTheFile) {
+    RegWriteInt(FKey, "Zero", 0);
+    RegWriteInt(FKey, "Min", INT32_MIN);
+    RegWriteInt(FKey, "Max", INT32_MAX);
+    RegCloseSettingsKey(FKey);
+    FKey = RegOpenSettingsKey("Software\\Velmar\\Mosaiko\\StartOption");
+    EXPECT_EQ(RegReadInt(FKey, "Zero", 7), 0);
+    EXPECT_EQ(RegReadInt(FKey, "Min", 7), INT32_MIN);
+    EXPECT_EQ(RegReadInt(FKey, "Max", 7), INT32_MAX);
+
+    // What another settings object (another run) reads from the file.
+    QSettings fresh(QSettings::IniFormat, QSettings::UserScope, "Velmar", "Mosaiko");
+    EXPECT_EQ(fresh.value("StartOption/Min").toString(), "-2147483648");
+}
+
+TEST_F(Settings, UnusableNumbersReadAsTheDefault) {
+    Raw()->setValue("StartOption/Text", "abc");
+    Raw()->setValue("StartOption/Trailing", "12abc");
+    Raw()->setValue("StartOption/Fraction", "1.5");
+    Raw()->setValue("StartOption/Empty", "");
+    Raw()->setValue("StartOption/TooBig", "2147483648");
+    Raw()->setValue("StartOption/TooSmall", "-2147483649");
+    Raw()->setValue("StartOption/Spaced", " 42 ");
+    Raw()->sync();
+    EXPECT_EQ(RegReadInt(FKey, "Missing", 4), 4);
+    EXPECT_EQ(RegReadInt(FKey, "Text", 4), 4);
+    EXPECT_EQ(RegReadInt(FKey, "Trailing", 4), 4);
+    EXPECT_EQ(RegReadInt(FKey, "Fraction", 4), 4);
+    EXPECT_EQ(RegReadInt(FKey, "Empty", 4), 4);
+    EXPECT_EQ(RegReadInt(FKey, "TooBig", 4), 4);
+    EXPECT_EQ(RegReadInt(FKey, "TooSmall", 4), 4);
+    EXPECT_EQ(RegReadInt(FKey, "Spaced", 4), 42);
+    EXPECT_EQ(RegReadInt(nullptr, "Text", 9), 9); // a key that could not be opened
+}
+
+TEST_F(Settings, TextsRoundTripAndTooLongOnesReadAsTheDefault) {
+    RegWriteString(FKey, "Plain", "palette.pal");
+    RegWriteString(FKey, "Comma", "Hello, world");
+    RegWriteString(FKey, "Utf8", "gr\xC3\xBC\xC3\x9F"); // 6 bytes
+    RegWriteString(FKey, "Seven", "1234567");           // fits a buffer of 8 bytes
+    RegWriteString(FKey, "Eight", "12345678");          // needs 9
+    RegWriteString(FKey, "Empty", "");
+    RegCloseSettingsKey(FKey);
+    FKey = RegOpenSettingsKey("Software\\Velmar\\Mosaiko\\StartOption");
+
+    EXPECT_EQ(RegReadString(FKey, "Plain", 260, "x"), "palette.pal");
+    EXPECT_EQ(RegReadString(FKey, "Comma", 260, "x"), "Hello, world");
+    EXPECT_EQ(RegReadString(FKey, "Utf8", 260, "x"), "gr\xC3\xBC\xC3\x9F");
+    EXPECT_EQ(RegReadString(FKey, "Utf8", 6, "x"), "x"); // counted in bytes, not characters
+    EXPECT_EQ(RegReadString(FKey, "Seven", 8, "x"), "1234567");
+    EXPECT_EQ(RegReadString(FKey, "Eight", 8, "x"), "x");
+    EXPECT_EQ(RegReadString(FKey, "Empty", 260, "x"), ""); // stored empty is not missing
+    EXPECT_EQ(RegReadString(FKey, "Missing", 260, "Text"), "Text");
+    EXPECT_EQ(RegReadString(nullptr, "Plain", 260, "d"), "d");
+
+    // A hand-edited value with an unquoted comma still reads as its text.
+    Raw()->setValue("StartOption/List", QStringList{"a", "b"});
+    Raw()->sync();
+    EXPECT_EQ(RegReadString(FKey, "List", 260, "x"), "a, b");
+}
+
+TEST_F(Settings, KeyPathsNameGroupsOfOneFile) {
+    TSettingsKey* main = RegOpenSettingsKey("Software\\Velmar\\Mosaiko\\MainForm");
+    TSettingsKey* root = RegOpenSettingsKey("Software\\Velmar\\Mosaiko");
+    RegWriteInt(FKey, "CanvasSize", 6);
+    RegWriteInt(main, "CanvasSize", 2);
+    RegWriteInt(root, "Top", 1);
+    EXPECT_EQ(RegReadInt(FKey, "CanvasSize", 0), 6); // same name, other key
+    EXPECT_EQ(RegReadInt(main, "CanvasSize", 0), 2);
+    RegCloseSettingsKey(main);
+    RegCloseSettingsKey(root);
+
+    QSettings file(QSettings::IniFormat, QSettings::UserScope, "Velmar", "Mosaiko");
+    EXPECT_EQ(file.value("StartOption/CanvasSize").toInt(), 6);
+    EXPECT_EQ(file.value("MainForm/CanvasSize").toInt(), 2);
+    EXPECT_EQ(file.value("Top").toInt(), 1);
+    EXPECT_EQ(Settings_Folder(), QFileInfo(file.fileName()).absolutePath().toStdString());
+    EXPECT_TRUE(QFileInfo(file.fileName()).exists());
+}
