@@ -1,6 +1,7 @@
 // The program's images, drawn as XPM pixel maps in this folder and compiled in: the five
-// menu-bar buttons (16 x 16) and the program icon at 16, 32 and 48 pixels. All share one
-// palette, with transparent backgrounds. Needs a running QGuiApplication to make pixmaps.
+// menu-bar buttons (16 x 16), the program icon at 16, 32 and 48 pixels, and the four-image strips
+// of the sixteen tool buttons and the palette button. All share one palette, with transparent
+// backgrounds. Needs a running QGuiApplication to make pixmaps.
 #include "resources/resources.h"
 
 #include <QIcon>
@@ -8,10 +9,27 @@
 
 #include "resources/actual_size_button.xpm"
 #include "resources/grid_button.xpm"
+#include "resources/palette_button.xpm"
 #include "resources/program_icon_16.xpm"
 #include "resources/program_icon_32.xpm"
 #include "resources/program_icon_48.xpm"
 #include "resources/show_info_button.xpm"
+#include "resources/tool_copy_selection.xpm"
+#include "resources/tool_cut_selection.xpm"
+#include "resources/tool_dash_line.xpm"
+#include "resources/tool_ellipse.xpm"
+#include "resources/tool_eraser.xpm"
+#include "resources/tool_fill.xpm"
+#include "resources/tool_filled_ellipse.xpm"
+#include "resources/tool_filled_rectangle.xpm"
+#include "resources/tool_hand.xpm"
+#include "resources/tool_pen.xpm"
+#include "resources/tool_rectangle.xpm"
+#include "resources/tool_selection.xpm"
+#include "resources/tool_shift.xpm"
+#include "resources/tool_solid_line.xpm"
+#include "resources/tool_spoid.xpm"
+#include "resources/tool_text.xpm"
 #include "resources/zoom_in_button.xpm"
 #include "resources/zoom_out_button.xpm"
 
@@ -27,12 +45,41 @@ const TResourceImage KImages[] = {
     {KResZoomInButton, zoom_in_button_xpm},     {KResZoomOutButton, zoom_out_button_xpm},
     {KResShowInfoButton, show_info_button_xpm}, {KResProgramIcon, program_icon_16_xpm},
 };
+
+// The strips, in tool-bar slot order, then the palette button.
+const TResourceImage KStrips[] = {
+    {KResToolPen, tool_pen_xpm},
+    {KResToolEraser, tool_eraser_xpm},
+    {KResToolFill, tool_fill_xpm},
+    {KResToolSolidLine, tool_solid_line_xpm},
+    {KResToolSelection, tool_selection_xpm},
+    {KResToolShift, tool_shift_xpm},
+    {KResToolSpoid, tool_spoid_xpm},
+    {KResToolText, tool_text_xpm},
+    {KResToolHand, tool_hand_xpm},
+    {KResToolDashLine, tool_dash_line_xpm},
+    {KResToolRectangle, tool_rectangle_xpm},
+    {KResToolFilledRectangle, tool_filled_rectangle_xpm},
+    {KResToolEllipse, tool_ellipse_xpm},
+    {KResToolFilledEllipse, tool_filled_ellipse_xpm},
+    {KResToolCutSelection, tool_cut_selection_xpm},
+    {KResToolCopySelection, tool_copy_selection_xpm},
+    {KResPaletteButton, palette_button_xpm},
+};
+
+template <size_t N> QPixmap FindImage(const TResourceImage (&table)[N], int id) {
+    for (const TResourceImage& image : table)
+        if (image.FId == id) return QPixmap(image.FXpm);
+    return QPixmap();
+}
 } // namespace
 
 QPixmap Resource_Pixmap(int id) {
-    for (const TResourceImage& image : KImages)
-        if (image.FId == id) return QPixmap(image.FXpm);
-    return QPixmap();
+    return FindImage(KImages, id);
+}
+
+QPixmap Resource_Strip(int id) {
+    return FindImage(KStrips, id);
 }
 
 QIcon Resource_ProgramIcon() {

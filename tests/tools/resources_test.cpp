@@ -1,8 +1,10 @@
 // The program's images: every button id gives its 16 x 16 picture, an unknown id nothing, the
 // program icon comes at 16, 32 and 48 pixels, and every picture has both a transparent
-// background and something drawn on it.
+// background and something drawn on it. Every strip id gives four such images side by side, the
+// disabled one greyed, and the palette button's picture fits its narrow button.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include <QIcon>
@@ -13,8 +15,9 @@
 
 namespace {
 
-// Counts transparent and opaque pixels; the art uses no partial alpha.
-void ExpectDrawnOnTransparency(const QImage& source, const char* what) {
+// Counts transparent and opaque pixels; the art uses no partial alpha. A strip image needs only
+// some of each: a line takes up little of its square.
+void ExpectDrawnOnTransparency(const QImage& source, const char* what, int minOpaque) {
     QImage image = source.convertToFormat(QImage::Format_ARGB32);
     int transparent = 0;
     int opaque = 0;
@@ -30,7 +33,11 @@ void ExpectDrawnOnTransparency(const QImage& source, const char* what) {
             }
         }
     EXPECT_GT(transparent, 0) << what;
-    EXPECT_GT(opaque, image.width() * image.height() / 4) << what;
+    EXPECT_GT(opaque, minOpaque) << what;
+}
+
+void ExpectDrawnOnTransparency(const QImage& source, const char* what) {
+    ExpectDrawnOnTransparency(source, what, source.width() * source.height() / 4);
 }
 
 const int KIds[] = {KResGridButton,    KResActualSizeButton, KResZoomInButton,
@@ -70,6 +77,73 @@ TEST(Resources, ProgramIconHasEverySize) {
         ExpectDrawnOnTransparency(pixmap.toImage(), std::to_string(side).c_str());
     }
     EXPECT_EQ(icon.pixmap(QSize(16, 16)).toImage(), Resource_Pixmap(KResProgramIcon).toImage());
+}
+
+const int KStripIds[] = {KResToolPen,           KResToolEraser,        KResToolFill,
+                         KResToolSolidLine,     KResToolSelection,     KResToolShift,
+                         KResToolSpoid,         KResToolText,          KResToolHand,
+                         KResToolDashLine,      KResToolRectangle,     KResToolFilledRectangle,
+                         KResToolEllipse,       KResToolFilledEllipse, KResToolCutSelection,
+                         KResToolCopySelection, KResPaletteButton};
+
+enum { KNormal, KHighlighted, KPressed, KDisabled };
+
+QImage StripImage(int id, int index) {
+    QImage strip = Resource_Strip(id).toImage().convertToFormat(QImage::Format_ARGB32);
+    return strip.copy(index * KResStripImageSide, 0, KResStripImageSide, KResStripImageSide);
+}
+
+TEST(ResourceStrips, EveryIdGivesFourDrawnImages) {
+    for (int id : KStripIds) {
+        QPixmap strip = Resource_Strip(id);
+        ASSERT_FALSE(strip.isNull()) << id;
+        EXPECT_EQ(strip.size(), QSize(64, 16)) << id;
+        for (int index = 0; index < KResStripImageCount; ++index) {
+            std::string what = std::to_string(id) + " image " + std::to_string(index);
+            ExpectDrawnOnTransparency(StripImage(id, index), what.c_str(), 0);
+        }
+    }
+}
+
+TEST(ResourceStrips, DisabledImageIsGreyedNormal) {
+    for (int id : KStripIds) {
+        QImage normal = StripImage(id, KNormal);
+        QImage disabled = StripImage(id, KDisabled);
+        EXPECT_NE(normal, disabled) << id;
+        for (int y = 0; y < disabled.height(); ++y)
+            for (int x = 0; x < disabled.width(); ++x) {
+                QRgb pixel = disabled.pixel(x, y);
+                if (qAlpha(pixel) == 0) continue;
+                int high = std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+                int low = std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+                EXPECT_LE(high - low, 8) << id << " at " << x << "," << y;
+            }
+    }
+}
+
+// A mix-up in the id table would show one tool's picture on two buttons.
+TEST(ResourceStrips, StripsDifferFromEachOther) {
+    for (int a : KStripIds)
+        for (int b : KStripIds)
+            if (a < b) {
+                EXPECT_NE(StripImage(a, KNormal), StripImage(b, KNormal)) << a << " " << b;
+            }
+}
+
+// The palette button is 12 pixels wide and shows its 16-pixel images centred, so two columns on
+// each side are cut off and must stay empty.
+TEST(ResourceStrips, PaletteButtonFitsTwelvePixels) {
+    for (int index = 0; index < KResStripImageCount; ++index) {
+        QImage image = StripImage(KResPaletteButton, index);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x : {0, 1, 14, 15})
+                EXPECT_EQ(qAlpha(image.pixel(x, y)), 0) << index << " at " << x << "," << y;
+    }
+}
+
+TEST(ResourceStrips, UnknownIdGivesNothing) {
+    for (int id : {0, -1, 126, 128, 210, 212, 263, 267, int(KResProgramIcon), int(KResGridButton)})
+        EXPECT_TRUE(Resource_Strip(id).isNull()) << id;
 }
 
 } // namespace
