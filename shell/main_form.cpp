@@ -29,6 +29,7 @@
 #include "shell/settings.h"
 #include "shell/strings.h"
 #include "tools/status_bar.h"
+#include "tools/tool_bar.h"
 
 static TMainForm* GMainForm = nullptr;
 
@@ -146,13 +147,14 @@ static void HostShowImageSize(int32_t width, int32_t height) {
     MainForm_ShowSize(GMainForm, width, height);
 }
 
-static void InstallHost() {
+static void InstallHost(TMainForm* form) {
     TDocumentHost host = {};
     host.FShowImageSize = HostShowImageSize;
     host.FSetStatusText = HostSetStatusText;
     host.FBeginWait = WaitCursor_Begin;
     host.FEndWait = WaitCursor_End;
     host.FReadUseGrid = ReadUseGrid;
+    if (form->FToolBar) TToolBar_FillHost(&host);
     DocumentHost_Install(&host);
 }
 
@@ -168,11 +170,15 @@ TMainForm* TMainForm_Create(int show) {
     form->FActiveIndex = -1;
     GMainForm = form;
     TApplication_Get()->FMainForm = form;
-    InstallHost();
     if (CreateWindow(form) != 0) {
         ShowLastError();
         return TMainForm_Destroy(form);
     }
+    // The program goes on without a tool bar when it cannot be made: the host then answers
+    // with its plain defaults.
+    form->FToolBar = TToolBar_Create(form->FClient);
+    if (!form->FToolBar) ShowLastError();
+    InstallHost(form);
     // The program goes on without a status bar when it cannot be made.
     form->FStatusBar = TStatusBar_Create(form->FClient);
     if (form->FStatusBar && ReadStatusBarVisible()) form->FStatusBar->FHandle->show();
@@ -193,8 +199,9 @@ TMainForm* TMainForm_Create(int show) {
 // when the exit sequence runs inside one of the window's own events).
 static void TearDown(TMainForm* form, bool deleteLater) {
     TMainForm_CloseAll(form, 0);
-    form->FStatusBar = TStatusBar_Destroy(form->FStatusBar);
     DocumentHost_Install(nullptr);
+    form->FToolBar = TToolBar_Destroy(form->FToolBar);
+    form->FStatusBar = TStatusBar_Destroy(form->FStatusBar);
     if (TMainWindow* window = static_cast<TMainWindow*>(form->FHandle)) {
         window->FForm = nullptr;
         if (deleteLater) {
@@ -247,6 +254,8 @@ int TMainForm_CloseAll(TMainForm* form, int prompt) {
                 return -1;
             }
         }
+        // The tool bar's grids show the document's palettes: unbind them before they go.
+        if (form->FToolBar) TToolBar_BindPalettes(nullptr, nullptr, nullptr);
         form->FWorkForms[i] = TWorkForm_Destroy(workForm);
         --form->FWorkFormCount;
         if (form->FActiveIndex == i) form->FActiveIndex = -1;
@@ -265,7 +274,9 @@ int TMainForm_AddWorkForm(TMainForm* form, TWorkForm* workForm) {
     form->FWorkFormCount = 1;
     form->FActiveIndex = 0;
     TWorkForm_SetActive(workForm);
-    // The tool bar's palette strip takes the document's palette once the tool bar exists.
+    if (form->FToolBar)
+        TToolBar_BindPalettes(workForm->FPalette, workForm->FColourStrip,
+                              &workForm->FColourStripCount);
     return 0;
 }
 

@@ -12,6 +12,7 @@ class QMainWindow;
 class QMenuBar;
 class QWidget;
 struct TStatusBar;
+struct TToolBar;
 struct TWorkForm;
 
 enum {
@@ -29,18 +30,18 @@ struct TMainForm {
     TWorkForm* FWorkForms[KMainFormSlots]; // owned; one document at a time, in slot 0
     int32_t FWorkFormCount;                // 0 or 1
     int32_t FActiveIndex;                  // index into FWorkForms; -1 when there is none
-    void* FToolBar;                        // the tool bar; null until it exists
+    TToolBar* FToolBar;                    // owned; null when it could not be made
     QWidget* FClient;                      // the client area, FHandle's central widget
     QAction* FStateItems[KMenuStateCount]; // see TMainForm_UpdateMenus; owned by the window
     int32_t FCanPaste; // the clipboard offers a picture Paste takes; refreshed on change
 };
 
 // ---- Life (main_form.cpp) ----
-// The main window with its menu bar and status bar (shown when StatusBarVisible is stored), and
-// its document: the start-up path's image (TApplication_GetStartupPath), or, when there is none
-// or it cannot be opened (the error shown), a blank image of the stored canvas preset. Shown
-// when show is not 0. Installs the document host and publishes the form. Null (the error shown)
-// when the program cannot go on.
+// The main window with its menu bar, tool bar and status bar (shown when StatusBarVisible is
+// stored), and its document: the start-up path's image (TApplication_GetStartupPath), or, when
+// there is none or it cannot be opened (the error shown), a blank image of the stored canvas
+// preset. Shown when show is not 0. Installs the document host and publishes the form. Null (the
+// error shown) when the program cannot go on.
 TMainForm* TMainForm_Create(int show);
 // The process-wide main form; null before creation and after the exit.
 TMainForm* TMainForm_Get();

@@ -13,6 +13,7 @@
 #include "shell/main_form.h"
 #include "shell/main_window.h"
 #include "tools/status_bar.h"
+#include "tools/tool_bar.h"
 
 // Pane 0 leaves 53 pixels at the right; pane 1 takes 50 of them.
 enum { KSizePaneReserve = 53, KSizePaneWidth = 50 };
@@ -25,6 +26,7 @@ void TMainForm_Layout(TMainForm* form) {
     if (!form || !form->FClient) return;
     const int32_t left = 0, top = 0;
     const int32_t right = form->FClient->width(), bottom = form->FClient->height();
+    if (form->FToolBar) form->FToolBar->FHandle->setGeometry(left, top, right, KToolBarBand);
     TStatusBar* bar = form->FStatusBar;
     if (bar && bar->FHandle) {
         int32_t h = bar->FHandle->height();

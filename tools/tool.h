@@ -1,0 +1,60 @@
+// TTool: the record every editing tool is. The tool bar creates and owns the tools and the work
+// form's stylus events reach the current one through the tool bar's router. A tool begins with
+// the common fields below and keeps its own state after them; any operation may be empty, and
+// an empty one is not called. Coordinates given to the handlers are render-window client
+// pixels; the tools convert them to document and then to surface pixels themselves.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct TWorkForm;
+struct TTool;
+
+// The sixteen tools. The tool bar slot of each is given in tool_bar.h.
+enum TToolId {
+    TTI_FREEPEN = 1,
+    TTI_ERASER = 2,
+    TTI_FILL = 3,
+    TTI_SOLID_LINE = 4,
+    TTI_DASH_LINE = 5,
+    TTI_RECTANGLE = 6,
+    TTI_FILLED_RECTANGLE = 7,
+    TTI_ELLIPSE = 8,
+    TTI_FILLED_ELLIPSE = 9,
+    TTI_SELECTION = 10,
+    TTI_CUT_SELECTION = 11,
+    TTI_COPY_SELECTION = 12,
+    TTI_SHIFT = 13,
+    TTI_SPOID = 14,
+    TTI_TEXT = 15,
+    TTI_HAND = 16
+};
+
+// Stylus handlers return 1 when they handled the event and 0 when the tool was not in a state to
+// handle it; nobody reads the result but tests.
+typedef int (*TToolStylusProc)(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
+typedef void (*TToolProc)(TTool* tool);
+
+struct TTool {
+    int32_t FId;             // a TToolId
+    TToolProc FDestroy;      // frees the tool; empty: the record is freed as a plain block
+    TToolStylusProc FOnDown; // stylus pressed on the canvas
+    TToolStylusProc FOnMove; // stylus moved (for every move: handlers check their own state)
+    TToolStylusProc FOnUp;   // stylus lifted
+    TToolProc FOnActivate;   // the tool becomes current
+    TToolProc FOnDeactivate; // the tool stops being current
+};
+
+// A zero-filled record of size bytes (at least a TTool) with FId set; null with EC_NO_MEMORY.
+// Records made here are freed with std::free.
+TTool* TTool_Alloc(int32_t id, size_t size);
+// Calls FDestroy, or frees the plain block. Null stays null. Returns null.
+TTool* TTool_Destroy(TTool* tool);
+
+// The common handlers, for a null tool or an empty handler: 0 (nothing called).
+int TTool_Down(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
+int TTool_Move(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
+int TTool_Up(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
+void TTool_Activate(TTool* tool);
+void TTool_Deactivate(TTool* tool);
