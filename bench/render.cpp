@@ -6,16 +6,15 @@
 
 #include <cstring>
 #include <memory>
-#include <random>
 #include <vector>
 
 #include <QApplication>
-#include <QStyle>
 #include <QWidget>
 
 #include "core/image.h"
 #include "core/layer.h"
 #include "document/work_form.h"
+#include "noisy_document.h"
 
 namespace {
 const int32_t KImageW = 4000, KImageH = 3000, KViewW = 1920, KViewH = 1080;
@@ -30,23 +29,7 @@ struct TBenchForm {
 TBenchForm& Bench() {
     static TBenchForm bench = [] {
         TBenchForm b;
-        b.FMain = std::make_unique<QWidget>();
-        int bar = b.FMain->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        b.FMain->resize(KViewW + bar, KViewH + bar);
-        b.FMain->show();
-        b.FForm = TWorkForm_Create(b.FMain.get());
-        TWorkForm_New(b.FForm, KImageW, KImageH);
-        TImage* image = TWorkForm_GetBackground(b.FForm)->FImage;
-        std::mt19937 random(11);
-        for (int32_t i = 0; i + 4 <= image->FSize; i += 4) {
-            uint32_t v = random();
-            std::memcpy(image->FBits + i, &v, 4);
-        }
-        std::memset(image->FMask->FBits, 0xFF, size_t(image->FMask->FSize));
-        TRectXYWH bounds = {0, 0, KViewW + bar, KViewH + bar};
-        TWorkForm_Relayout(b.FForm, &bounds);
-        TWorkForm_Repaint(b.FForm);
-        QApplication::processEvents();
+        b.FForm = MakeNoisyDocument(&b.FMain, KImageW, KImageH, KViewW, KViewH);
         return b;
     }();
     return bench;
@@ -108,14 +91,8 @@ BENCHMARK(BM_Compose64)->Unit(benchmark::kMicrosecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    // The windows go before the application does.
-    Bench().FForm = TWorkForm_Destroy(Bench().FForm);
-    Bench().FMain.reset();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowedBenchmarks(argc, argv, [] {
+        Bench().FForm = TWorkForm_Destroy(Bench().FForm);
+        Bench().FMain.reset();
+    });
 }

@@ -196,11 +196,9 @@ TToolBar* TToolBar_Destroy(TToolBar* bar) {
     bar->FPaletteButton = ImageButton_Destroy(bar->FPaletteButton);
     bar->FStrip = PaletteForm_Destroy(bar->FStrip);
     bar->FPopupGrid = PaletteForm_Destroy(bar->FPopupGrid);
-    // The popup lives under the top-level window, not under the bar.
-    delete bar->FPopup;
-    bar->FPopup = nullptr;
-    delete bar->FHandle; // the menus, the width controls
+    delete bar->FHandle; // the popup, the menus, the width controls
     bar->FHandle = nullptr;
+    bar->FPopup = nullptr;
     for (TToolSlot& slot : bar->FSlots)
         slot.FTool = TTool_Destroy(slot.FTool);
     delete bar;

@@ -123,7 +123,7 @@ QWidget* ToolBarWindow_Create(QWidget* parent) {
 }
 
 QWidget* PopupPaletteWindow_Create(QWidget* owner, int32_t width, int32_t height) {
-    QWidget* popup = new TPopupPaletteWindow(owner->window());
+    QWidget* popup = new TPopupPaletteWindow(owner);
     popup->resize(width, height);
     return popup;
 }

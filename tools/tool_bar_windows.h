@@ -14,8 +14,8 @@ struct TToolSlot;
 
 // The bar: a visible child of parent filled with the button-face colour, object name "149".
 QWidget* ToolBarWindow_Create(QWidget* parent);
-// The popup palette: a hidden pop-up window with a one-pixel border, owned by owner's top-level
-// window. Hiding it, for whatever reason, calls ToolBar_PopupHidden.
+// The popup palette: a hidden pop-up window with a one-pixel border, owned by owner (the bar,
+// so it goes with it). Hiding it, for whatever reason, calls ToolBar_PopupHidden.
 QWidget* PopupPaletteWindow_Create(QWidget* owner, int32_t width, int32_t height);
 // The width list: a hidden drop-down list of "1" to "9" under parent with entry 0 selected; a
 // change of selection and the closing of its list both call ToolBar_WidthChosen.

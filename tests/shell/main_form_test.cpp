@@ -428,9 +428,11 @@ TEST_F(MainFormTest, Screenshot_MenuCanvasWithCheckerAndStatusBar) {
             text = shot.pixel(x, y) != first;
     EXPECT_TRUE(text) << "no menu text drawn";
 
-    // The empty tool bar band is the client's dark grey.
-    QPoint band = FForm->FClient->mapTo(window, QPoint(5, KToolBarBand / 2));
-    EXPECT_EQ(shot.pixel(band) & 0xFFFFFF, 0x404040u);
+    // The tool bar fills its band with the button colour, the swatches on it.
+    QPoint band = FForm->FClient->mapTo(window, QPoint(300, KToolBarBand / 2));
+    EXPECT_EQ(shot.pixel(band), window->palette().color(QPalette::Button).rgb());
+    QPoint primary = FForm->FClient->mapTo(window, QPoint(212, 8));
+    EXPECT_EQ(shot.pixel(primary) & 0xFFFFFF, 0u) << "the black primary swatch";
 
     // The picture in red, the checker beside it.
     QWidget* render = FForm->FWorkForms[0]->FRenderWindow->FWidget;

@@ -10,14 +10,18 @@
 #include <QTest>
 
 #include "document/render_window.h"
-#include "document/undo_history.h"
 #include "document/support/work_form_fixture.h"
+#include "document/undo_history.h"
 #include "shell/main_form_fixture.h"
 #include "tools/image_button.h"
 #include "tools/palette_form.h"
 #include "tools/tool_bar.h"
 
 namespace {
+
+// The tool id of each slot, as the tool bar's table has it.
+const int32_t KSlotToolIds[KToolBarUsedSlots] = {1,  2, 3, 4, 10, 13, 14, 15,
+                                                 16, 5, 6, 7, 8,  9,  11, 12};
 
 int GActivations = 0;
 TToolProc GEraserActivate = nullptr;
@@ -138,6 +142,43 @@ TEST_F(ToolBarTest, Buttons_SelectTheirToolAndATapOnTheCurrentOneActivatesItAgai
     EXPECT_EQ(DocumentHost_GetCurrentTool(), TTI_FREEPEN);
     DocumentHost_SelectTool(TTI_SELECTION);
     EXPECT_EQ(DocumentHost_GetCurrentTool(), TTI_FREEPEN);
+}
+
+TEST_F(ToolBarTest, GroupPlace_ShowsTheMemberChosenLastAndATapOnItOpensTheMenu) {
+    // Stand-ins for two members of the line group, whose own tools come later.
+    for (int32_t slot : {3, 9}) {
+        FBar->FSlots[slot].FTool = TTool_Alloc(KSlotToolIds[slot], sizeof(TTool));
+        ImageButton_SetEnabled(FBar->FSlots[slot].FButton, true);
+    }
+    QMenu* menu = FBar->FSlots[3].FMenu;
+    menu->actions()[1]->setEnabled(true);
+
+    ClickSlot(3);
+    EXPECT_EQ(TToolBar_GetCurrentTool()->FId, TTI_SOLID_LINE);
+    EXPECT_FALSE(menu->isVisible());
+    ClickSlot(3);
+    ASSERT_TRUE(menu->isVisible()) << "a tap on the current member opens the group's menu";
+    EXPECT_EQ(menu->pos(), FBar->FHandle->mapToGlobal(QPoint(66, 22)));
+
+    // Pointing at an item moves the group's check to it; choosing it selects its tool, whose
+    // button takes the group's place.
+    menu->setActiveAction(menu->actions()[1]);
+    menu->grab();
+    EXPECT_TRUE(menu->actions()[1]->isChecked());
+    EXPECT_FALSE(menu->actions()[0]->isChecked());
+    menu->actions()[1]->trigger();
+    menu->hide();
+    QApplication::processEvents();
+    EXPECT_EQ(TToolBar_GetCurrentTool()->FId, TTI_DASH_LINE);
+    QWidget* dash = FBar->FSlots[9].FButton->FHandle;
+    EXPECT_EQ(dash->geometry(), QRect(66, 0, 22, 22));
+    EXPECT_TRUE(dash->isVisible());
+    EXPECT_EQ(ImageButton_GetCheck(FBar->FSlots[9].FButton), 1);
+    EXPECT_EQ(ImageButton_GetCheck(FBar->FSlots[3].FButton), 0);
+    EXPECT_EQ(FBar->FHandle->childAt(70, 5), dash) << "on top of the solid line's button";
+    // A tool that leaves keeps the place showing it until another member is chosen.
+    ClickSlot(0);
+    EXPECT_EQ(FBar->FHandle->childAt(70, 5), dash);
 }
 
 TEST_F(ToolBarTest, Swatches_ThePrimaryWinsTheOverlapAndPickTargetsFollow) {
