@@ -69,12 +69,12 @@ TTool* CreateTool(int32_t id) {
 
 TToolBar* GBar = nullptr;
 
-// Where a group's menu opens, relative to the bar: under the group's place.
+// The group's own slot (3 or 4) for a member of a group, 0 for a single tool.
 int32_t GroupOf(int32_t slot) {
     return slot >= 0 && slot < KToolBarUsedSlots ? KSlotTable[slot].FGroup : 0;
 }
 
-// Step 3 of the building: the slot's fields and, for a group member, its menu item.
+// The slot's fields and, for a group member, its menu item and pictures.
 void FillSlot(TToolBar* bar, int32_t index) {
     const TSlotRow& row = KSlotTable[index];
     TToolSlot& slot = bar->FSlots[index];
@@ -112,6 +112,7 @@ int CreateSlotButton(TToolBar* bar, int32_t index) {
     return 0;
 }
 
+// Under the group's place on the bar.
 void OpenGroupMenu(TToolBar* bar, int32_t slot) {
     int32_t group = GroupOf(slot);
     QMenu* menu = bar->FSlots[slot].FMenu;
