@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/error.h"
+#include "document/work_form.h"
 
 TTool* TTool_Alloc(int32_t id, size_t size) {
     if (size < sizeof(TTool)) size = sizeof(TTool);
@@ -30,6 +31,18 @@ int TTool_Move(TTool* tool, TWorkForm* form, int32_t x, int32_t y) {
 }
 int TTool_Up(TTool* tool, TWorkForm* form, int32_t x, int32_t y) {
     return tool && tool->FOnUp ? tool->FOnUp(tool, form, x, y) : 0;
+}
+int TTool_Stylus(TTool* tool, TWorkForm* form, int event, int32_t x, int32_t y) {
+    switch (event) {
+    case TWE_DOWN:
+        return TTool_Down(tool, form, x, y);
+    case TWE_MOVE:
+        return TTool_Move(tool, form, x, y);
+    case TWE_UP:
+        return TTool_Up(tool, form, x, y);
+    default:
+        return 0;
+    }
 }
 void TTool_Activate(TTool* tool) {
     if (tool && tool->FOnActivate) tool->FOnActivate(tool);

@@ -56,5 +56,7 @@ TTool* TTool_Destroy(TTool* tool);
 int TTool_Down(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
 int TTool_Move(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
 int TTool_Up(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
+// The handler of a work form stylus event (TWE_DOWN, TWE_MOVE, TWE_UP); 0 for any other event.
+int TTool_Stylus(TTool* tool, TWorkForm* form, int event, int32_t x, int32_t y);
 void TTool_Activate(TTool* tool);
 void TTool_Deactivate(TTool* tool);

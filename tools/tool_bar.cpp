@@ -123,13 +123,7 @@ void OpenGroupMenu(TToolBar* bar, int32_t slot) {
 // ---- The host's operations ----
 
 void HostStylus(TWorkForm* form, int event, int32_t x, int32_t y) {
-    TTool* tool = TToolBar_GetCurrentTool();
-    if (event == TWE_DOWN)
-        TTool_Down(tool, form, x, y);
-    else if (event == TWE_MOVE)
-        TTool_Move(tool, form, x, y);
-    else if (event == TWE_UP)
-        TTool_Up(tool, form, x, y);
+    TTool_Stylus(TToolBar_GetCurrentTool(), form, event, x, y);
 }
 
 int HostGetCurrentTool() {
@@ -166,14 +160,11 @@ TToolBar* TToolBar_Create(QWidget* parent) {
         bar->FSlots[i].FTool = CreateTool(KSlotTable[i].FToolId);
     for (int32_t i = 0; i < KToolBarUsedSlots; ++i)
         FillSlot(bar, i);
-    for (int32_t i = 0; i < KToolBarUsedSlots; ++i) {
-        if (CreateSlotButton(bar, i) != 0) {
-            int code = GetLastErrorCode();
-            TToolBar_Destroy(bar);
-            return SetLastErrorCode(code ? code : EC_WINDOW_CREATE), nullptr;
-        }
-    }
-    if (ToolBar_CreateColourControls(bar) != 0) {
+    int made = 0;
+    for (int32_t i = 0; i < KToolBarUsedSlots && made == 0; ++i)
+        made = CreateSlotButton(bar, i);
+    if (made == 0) made = ToolBar_CreateColourControls(bar);
+    if (made != 0) {
         int code = GetLastErrorCode();
         TToolBar_Destroy(bar);
         return SetLastErrorCode(code ? code : EC_WINDOW_CREATE), nullptr;
@@ -259,16 +250,7 @@ void TToolBar_SelectTool(int32_t id) {
 void TToolBar_OnCommand(int32_t id) {
     TToolBar* bar = GBar;
     if (!bar) return;
-    switch (id) {
-    case KPaletteButtonId:
-    case KWidthButtonId:
-    case KStripId:
-    case KPopupGridId:
-        ToolBar_OnColourCommand(id);
-        return;
-    default:
-        break;
-    }
+    if (ToolBar_OnColourCommand(id)) return;
     for (int32_t i = 0; i < KToolBarUsedSlots; ++i) {
         const TToolSlot& slot = bar->FSlots[i];
         if ((slot.FCommand && slot.FCommand == id) || slot.FButtonId == id) {

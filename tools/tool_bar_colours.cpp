@@ -149,9 +149,9 @@ int ToolBar_CreateColourControls(TToolBar* bar) {
     return 0;
 }
 
-void ToolBar_OnColourCommand(int32_t id) {
+bool ToolBar_OnColourCommand(int32_t id) {
     TToolBar* bar = TToolBar_Get();
-    if (!bar) return;
+    if (!bar) return false;
     if (id == KPaletteButtonId) {
         TogglePopup(bar);
     } else if (id == KWidthButtonId) {
@@ -160,7 +160,10 @@ void ToolBar_OnColourCommand(int32_t id) {
         TakeGridColour(bar, bar->FStrip);
     } else if (id == KPopupGridId) {
         PopupPicked(bar);
+    } else {
+        return false;
     }
+    return true;
 }
 
 void ToolBar_PaintSwatches(QPainter* painter) {
@@ -187,9 +190,9 @@ void TToolBar_StylusDown(int32_t x, int32_t y) {
     TToolBar* bar = TToolBar_Get();
     if (!bar) return;
     int32_t swatch = -1;
-    if (x > 207 && x < 224 && y > 0 && y < 17)
+    if (KPrimarySwatch.contains(x, y))
         swatch = 0;
-    else if (x > 218 && x < 235 && y > 4 && y < 21)
+    else if (KSecondarySwatch.contains(x, y))
         swatch = 1;
     if (swatch >= 0) {
         bar->FSwatch = swatch;

@@ -37,7 +37,7 @@ TToolSlot* ToolBar_FindMenuSlot(const char* text);
 // ---- Between the tool bar's files (tool_bar_colours.cpp) ----
 // The strip, the palette button, the width button and list, the popup palette. 0, or -1.
 int ToolBar_CreateColourControls(TToolBar* bar);
-// Commands 1000, 1004, 1007 and 1008.
-void ToolBar_OnColourCommand(int32_t id);
+// Commands 1000, 1004, 1007 and 1008; false for any other id.
+bool ToolBar_OnColourCommand(int32_t id);
 // The secondary colour as undo and redo set it: stored and shown, no step recorded.
 void ToolBar_StoreSecondaryColor(uint32_t color);

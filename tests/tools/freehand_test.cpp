@@ -34,9 +34,7 @@ void RecordStatus(const char* text) {
 }
 
 void RouteStylus(TWorkForm* form, int event, int32_t x, int32_t y) {
-    if (event == TWE_DOWN) TTool_Down(GRouted, form, x, y);
-    if (event == TWE_MOVE) TTool_Move(GRouted, form, x, y);
-    if (event == TWE_UP) TTool_Up(GRouted, form, x, y);
+    TTool_Stylus(GRouted, form, event, x, y);
 }
 
 class FreehandTest : public WorkFormTest {
