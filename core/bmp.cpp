@@ -122,7 +122,7 @@ static int ReadBody(std::FILE* file, TImage* image, const TBitmapInfoHeader& ih,
     case 32: {
         uint32_t rowLength =
             ih.biSizeImage ? ih.biSizeImage / uint32_t(height) : uint32_t(fileStride);
-        if (BMP_ConvertRows(image, file, bits, rowLength, masks, nullptr) != 0)
+        if (BMP_ConvertRows(image, file, bits, rowLength, masks, nullptr, nullptr) != 0)
             return GetLastErrorCode();
         return 0;
     }

@@ -89,15 +89,21 @@ static void CopyFirstThree(const uint8_t* src, uint8_t* dst, int32_t width) {
     }
 }
 
-static void AlphaToPlane(const uint8_t* src, int32_t width, TImage* plane, int32_t memoryRow) {
+// Sets the plane's bits of the row's pixels with alpha 128 or more; answers the alpha bytes or-ed.
+static uint8_t AlphaToPlane(const uint8_t* src, int32_t width, TImage* plane, int32_t memoryRow) {
     uint8_t* row = plane->FBits + size_t(plane->FStride) * size_t(memoryRow);
     std::memset(row, 0, size_t(plane->FStride));
-    for (int32_t x = 0; x < width; ++x)
-        if (src[size_t(x) * 4 + 3] >= 128) row[x >> 3] |= uint8_t(0x80 >> (x & 7));
+    uint8_t seen = 0;
+    for (int32_t x = 0; x < width; ++x) {
+        const uint8_t alpha = src[size_t(x) * 4 + 3];
+        seen |= alpha;
+        if (alpha >= 128) row[x >> 3] |= uint8_t(0x80 >> (x & 7));
+    }
+    return seen;
 }
 
 int BMP_ConvertRows(TImage* image, std::FILE* file, int bits, uint32_t rowLength,
-                    const TBmpMasks* masks, TImage* alphaPlane) {
+                    const TBmpMasks* masks, TImage* alphaPlane, bool* alphaSeen) {
     const int32_t width = image->FWidth;
     const size_t pixelBytes = size_t(width) * size_t(bits / 8);
     // The buffer holds one row of pixels; a longer stored row is skipped past, a shorter one
@@ -112,6 +118,7 @@ int BMP_ConvertRows(TImage* image, std::FILE* file, int bits, uint32_t rowLength
         ch[1] = MakeChannel(masks->FGreen);
         ch[2] = MakeChannel(masks->FBlue);
     }
+    uint8_t seen = 0;
     for (int32_t i = 0; i < image->FHeight; ++i) {
         std::memset(buffer, 0, pixelBytes);
         size_t got = std::fread(buffer, 1, readBytes, file);
@@ -122,11 +129,12 @@ int BMP_ConvertRows(TImage* image, std::FILE* file, int bits, uint32_t rowLength
             ConvertMasked(buffer, dst, width, bits, ch);
         else
             CopyFirstThree(buffer, dst, width);
-        if (alphaPlane && bits == 32) AlphaToPlane(buffer, width, alphaPlane, i);
+        if (alphaPlane && bits == 32) seen |= AlphaToPlane(buffer, width, alphaPlane, i);
         // Past the end of the data every row would convert from zeros: the fresh image and
         // plane already hold what they would get.
         if (got < readBytes) break;
     }
     std::free(buffer);
+    if (alphaSeen) *alphaSeen = seen != 0;
     return 0;
 }

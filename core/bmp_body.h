@@ -28,6 +28,7 @@ void BMP_ExpandPalette(TImage* image, int bits, size_t delivered);
 // first three bytes, else every channel goes through its mask (masks wider than 8 bits keep their
 // top 8 bits, an empty mask reads 0). Bytes a short read does not deliver are 0. When alphaPlane (a
 // 1-bit image of the same size, as freshly made) is given, 32-bit pixels with a fourth byte of 128
-// or more set its bit. Returns 0; -1 with EC_NO_MEMORY when the row buffer can't be had.
+// or more set its bit, and alphaSeen (when given) tells whether any alpha byte read was not 0.
+// Returns 0; -1 with EC_NO_MEMORY when the row buffer can't be had.
 int BMP_ConvertRows(TImage* image, std::FILE* file, int bits, uint32_t rowLength,
-                    const TBmpMasks* masks, TImage* alphaPlane);
+                    const TBmpMasks* masks, TImage* alphaPlane, bool* alphaSeen);

@@ -3,9 +3,10 @@
 // signature) through ico_png.cpp. Every offset and size from the file is checked against the
 // file's length. An entry's data ends at its offset plus its byte count, bounded by the file; its
 // header, palette and colour rows are read from the file (colour rows cut short load as far as
-// they go, the rest black), while its AND mask is used only when it lies wholly inside the
-// entry's data, else a 32-bit entry takes its mask from its alpha bytes and any other is fully
-// visible. The writer builds the whole file in memory and saves it atomically.
+// they go, the rest black). A 32-bit entry with any alpha byte not 0 takes its mask from alpha
+// (128 and above visible): writers of soft-edged icons mark faint shadow pixels visible in the
+// AND mask. Otherwise the AND mask is used only when it lies wholly inside the entry's data, else
+// the entry is fully visible. The writer builds the whole file in memory and saves it atomically.
 //
 // Header, 6 bytes:
 //   OFFSET SIZE FIELD      ACCEPTED
@@ -148,9 +149,10 @@ int PlanBmpEntry(const TBitmapInfoHeader& ih, const TIcoEntry& entry, TBmpEntry*
     return 0;
 }
 
-// The colour rows into the reset image; alphaPlane, when given, takes a 32-bit entry's alpha.
+// The colour rows into the reset image; alphaPlane, when given, takes a 32-bit entry's alpha
+// and alphaSeen whether any of it was not 0.
 int ReadColours(std::FILE* file, const TBmpEntry& e, const TBmpMasks* masks, TImage* image,
-                TImage* alphaPlane) {
+                TImage* alphaPlane, bool* alphaSeen) {
     if (std::fseek(file, long(e.FColourOffset), SEEK_SET) != 0)
         return SetLastErrorCode(EC_READ_FAILED), -1;
     // Both sizes are at most the image's FSize: the 24-bit stride is the widest of them.
@@ -166,7 +168,7 @@ int ReadColours(std::FILE* file, const TBmpEntry& e, const TBmpMasks* masks, TIm
         return 0;
     default:
         return BMP_ConvertRows(image, file, e.FBits, uint32_t(TImage_StrideFor(e.FWidth, e.FBits)),
-                               masks, alphaPlane);
+                               masks, alphaPlane, alphaSeen);
     }
 }
 
@@ -195,15 +197,17 @@ int LoadBmpEntry(std::FILE* file, const TIcoEntry& entry, const uint8_t* head, T
     assert(uint64_t(mask->FSize) == e.FMaskBytes);
     const bool maskInside = e.FMaskOffset + e.FMaskBytes <= entry.FEnd;
     const TBmpMasks* use = e.FBits == 16 || e.FBitFields ? &masks : nullptr;
-    TImage* alphaPlane = !maskInside && e.FBits == 32 ? mask : nullptr;
-    if (ReadColours(file, e, use, image, alphaPlane) != 0) return -1;
+    bool alphaSeen = false;
+    if (ReadColours(file, e, use, image, e.FBits == 32 ? mask : nullptr, &alphaSeen) != 0)
+        return -1;
+    if (alphaSeen) return 0; // the mask plane holds alpha's verdict
     if (maskInside) {
         const size_t bytes = size_t(mask->FSize);
         if (ReadAt(file, e.FMaskOffset, mask->FBits, bytes) != bytes)
             return SetLastErrorCode(EC_READ_FAILED), -1;
         for (size_t i = 0; i < bytes; ++i)
             mask->FBits[i] = uint8_t(~mask->FBits[i]);
-    } else if (!alphaPlane) {
+    } else {
         TImage_FillMask(image, 1);
     }
     return 0;

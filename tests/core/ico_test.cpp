@@ -219,14 +219,25 @@ TEST(IcoLoad, UsesTheAndMaskOnlyWhenItLiesInsideTheEntry) {
     cut.pop_back(); // the file ends one byte short of the mask
     ASSERT_EQ(LoadBytes(cut, &image), 0);
     EXPECT_EQ(Picture(image.get()), "####/####/");
-    // 32 bits without its mask: alpha 128 and above is visible; with it, the AND mask wins.
-    Bytes colour = {1, 2, 3, 127, 4, 5, 6, 128};
-    Bytes noMask = HandIcon(2, 1, 32, colour, {});
-    ASSERT_EQ(LoadBytes(noMask, &image), 0);
-    EXPECT_EQ(Picture(image.get()), ".#/");
-    EXPECT_EQ(TImage_GetPixel(image.get(), 0, 0), 0x010203u);
-    ASSERT_EQ(LoadBytes(HandIcon(2, 1, 32, colour, {0x40, 0, 0, 0}), &image), 0);
-    EXPECT_EQ(Picture(image.get()), "#./");
+}
+
+TEST(IcoLoad, ThirtyTwoBitEntriesTakeTheirMaskFromAlphaUnlessItIsAllZero) {
+    const Bytes soft = {1, 2, 3, 127, 4, 5, 6, 128}, none = {1, 2, 3, 0, 4, 5, 6, 0};
+    const struct {
+        Bytes colour, andMask;
+        const char* picture;
+    } cases[] = {
+        {soft, {}, ".#/"},              // alpha 128 and above is visible
+        {soft, {0x40, 0, 0, 0}, ".#/"}, // alpha wins over an AND mask marking the shadow visible
+        {none, {0x40, 0, 0, 0}, "#./"}, // no alpha kept: the AND mask decides
+        {none, {}, "##/"},              // neither: fully visible
+    };
+    for (const auto& c : cases) {
+        ImagePtr image;
+        ASSERT_EQ(LoadBytes(HandIcon(2, 1, 32, c.colour, c.andMask), &image), 0);
+        EXPECT_EQ(Picture(image.get()), c.picture);
+        EXPECT_EQ(TImage_GetPixel(image.get(), 0, 0), 0x010203u);
+    }
 }
 
 TEST(IcoLoad, KeepsTheIndexAndReturnsTheCountPastIt) {
