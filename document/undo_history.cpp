@@ -85,16 +85,12 @@ int TUndoHistory_AddStep(TUndoHistory* history, TUndoStep* step) {
         return 0;
     }
     if (TUndoHistory_PushStep(history, step) == 0) return 0;
-    // Undoing can no longer lead back to the saved document once done steps are thrown away.
-    const int32_t lost = history->FDropped || TUndoHistory_GetPosition(history) > 0;
-    TUndoHistory_Clear(history);
-    history->FDropped = lost;
+    TUndoHistory_ClearToFreeMemory(history);
     if (TUndoHistory_PushStep(history, step) == 0) return 0;
     const int code = GetLastErrorCode(); // a step's destroy may clear it
     TUndoStep_Destroy(step);
     // The change was made and stays: the document must still ask to be saved.
-    history->FModified = 1;
-    history->FDropped = 1;
+    TUndoHistory_MarkUnrecorded(history);
     SetLastErrorCode(code);
     ShowLastError();
     return -1;
@@ -114,6 +110,21 @@ int TUndoHistory_Clear(TUndoHistory* history) {
         DropNode(history, head);
     history->FModified = 0;
     history->FDropped = 0;
+    return 0;
+}
+
+int TUndoHistory_ClearToFreeMemory(TUndoHistory* history) {
+    if (!history) return SetLastErrorCode(EC_NULL_OBJECT), -1;
+    // Undoing can no longer lead back to the saved document once done steps are thrown away.
+    const int32_t lost = history->FDropped || TUndoHistory_GetPosition(history) > 0;
+    if (TUndoHistory_Clear(history) != 0) return -1;
+    history->FModified = history->FDropped = lost;
+    return 0;
+}
+
+int TUndoHistory_MarkUnrecorded(TUndoHistory* history) {
+    if (!history) return SetLastErrorCode(EC_NULL_OBJECT), -1;
+    history->FModified = history->FDropped = 1;
     return 0;
 }
 

@@ -48,6 +48,14 @@ int TUndoHistory_PushStep(TUndoHistory* history, TUndoStep* step);
 // step must outlive its own procedure).
 int TUndoHistory_Clear(TUndoHistory* history);
 
+// Clears the history to give its memory back for a change about to be made: as Clear, but when
+// done steps were thrown away (or a loss was marked before) the document stays modified and
+// the loss marked, so no undo can make it unmodified again. Returns as Clear does.
+int TUndoHistory_ClearToFreeMemory(TUndoHistory* history);
+// A change stands that no step records: FModified and FDropped 1. Returns 0; -1 with
+// EC_NULL_OBJECT.
+int TUndoHistory_MarkUnrecorded(TUndoHistory* history);
+
 // Undoes the current step and moves the cursor back; with nothing to undo, clears FModified
 // unless a step was dropped. Returns the step's rectangle, all zero when nothing was undone,
 // while busy (nothing changed) or for a null history (EC_NULL_OBJECT).

@@ -113,11 +113,41 @@ int TWorkForm_IsModified(TWorkForm* form) {
 }
 
 void TWorkForm_AddUndo(TWorkForm* form, TUndoStep* step) {
-    if (!form || !step) {
+    if (!form) {
         TUndoStep_Destroy(step); // the form takes the step in every case
         return;
     }
+    if (!step) {
+        TWorkForm_MarkUnrecordedChange(form);
+        return;
+    }
     TUndoHistory_AddStep(form->FHistory, step);
+}
+
+void TWorkForm_MarkUnrecordedChange(TWorkForm* form) {
+    if (form) TUndoHistory_MarkUnrecorded(form->FHistory);
+}
+
+int TWorkForm_AddCapturedUndo(TWorkForm* form, TUndoStep* step, TLayer* source, TLayer* target,
+                              const TRectXYWH* rect) {
+    if (!form || !step) {
+        TUndoStep_Destroy(step);
+        TWorkForm_MarkUnrecordedChange(form);
+        return SetLastErrorCode(EC_NULL_OBJECT), -1;
+    }
+    if (TUndoStep_Capture(step, source, rect) != 0) {
+        // The older steps give their memory back for this one.
+        TUndoHistory_ClearToFreeMemory(form->FHistory);
+        if (TUndoStep_Capture(step, source, rect) != 0) {
+            ShowLastError();
+            TUndoStep_Destroy(step);
+            TWorkForm_MarkUnrecordedChange(form);
+            return -1;
+        }
+    }
+    step->FTarget = target;
+    TWorkForm_AddUndo(form, step);
+    return 0;
 }
 
 void TWorkForm_SetSelectMode(TWorkForm* form, int32_t mode) {

@@ -120,8 +120,19 @@ TLayer* TWorkForm_GetBackground(TWorkForm* form);
 int TWorkForm_GetSelectionRect(TWorkForm* form, TRectLTRB* out);   // 0, or -1 without selection
 int TWorkForm_HitSelection(TWorkForm* form, int32_t x, int32_t y); // 0 inside, else -1
 int TWorkForm_IsModified(TWorkForm* form);
-// Hands step to the history (which owns it from now on); nothing for a null form or step.
+// Hands step to the history (which owns it from now on). A null step is a change that could
+// not be recorded (its constructor failed): the form marks it as MarkUnrecordedChange does.
+// Nothing for a null form.
 void TWorkForm_AddUndo(TWorkForm* form, TUndoStep* step);
+// The picture changed and no step records it: the document is modified and stays so whatever
+// is undone, so closing or replacing it asks to save. Every such path calls this.
+void TWorkForm_MarkUnrecordedChange(TWorkForm* form);
+// A tool's step of pixels: saves rect of source into step (clearing the history to free memory
+// and trying once more when the first try fails), makes target the step's surface and adds it.
+// The form takes the step in every case. When the pixels cannot be saved the error is shown,
+// the step destroyed, the change marked unrecorded and -1 returned; else 0.
+int TWorkForm_AddCapturedUndo(TWorkForm* form, TUndoStep* step, TLayer* source, TLayer* target,
+                              const TRectXYWH* rect);
 
 // ---- Selection (work_form.cpp) ----
 void TWorkForm_SetSelectMode(TWorkForm* form, int32_t mode);

@@ -1,4 +1,4 @@
-// Atomic saving through a temporary file and rename(2).
+// Atomic saving through a temporary file and rename(2), beside the file the name resolves to.
 #include "platform/save_file.h"
 
 #include <fcntl.h>
@@ -30,23 +30,53 @@ static std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// The file a save through path writes: symbolic links followed to their final target, which
+// need not exist yet (a dangling link saves to the file it names). Empty with errno ELOOP when
+// the links do not end.
+static std::string ResolveLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::string link(size_t(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        ssize_t length = readlink(path.c_str(), &link[0], link.size());
+        if (length < 0) return path; // mkstemp or rename will say why
+        link.resize(size_t(length));
+        path = !link.empty() && link[0] == '/' ? link : FolderOf(path) + "/" + link;
+    }
+    errno = ELOOP;
+    return "";
+}
+
+// The temporary file gets what the replaced file had: its mode, and its owner and group where
+// this process may set them. A new file gets what creating it would give, not mkstemp's 0600.
+static void TakeOverPermissions(int fd, const std::string& target) {
+    struct stat st;
+    if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (fchown(fd, st.st_uid, st.st_gid) != 0 && fchown(fd, uid_t(-1), st.st_gid) != 0) {
+            // Not permitted: the file becomes ours, as any new file would.
+        }
+        fchmod(fd, st.st_mode & 07777);
+        return;
+    }
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+}
+
 int TSaveFile_Open(TSaveFile* file, const char* target) {
     if (!file || !target || !*target) return errno = EINVAL, -1;
     file->FFile = nullptr;
     file->FFailed = 0;
-    file->FTarget = target;
-    std::string base = file->FTarget;
+    file->FTarget = ResolveLinks(target);
+    if (file->FTarget.empty()) return -1;
+    const std::string& base = file->FTarget;
     size_t slash = base.rfind('/');
     std::string name = slash == std::string::npos ? base : base.substr(slash + 1);
-    std::string pattern = FolderOf(base) + "/." + name + ".XXXXXX";
-    std::string buffer = pattern;
+    std::string buffer = FolderOf(base) + "/." + name + ".XXXXXX";
     int fd = mkstemp(&buffer[0]);
     if (fd < 0) return -1;
     file->FTemp = buffer;
-    // Keep the permissions a new file would get, not mkstemp's 0600.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    TakeOverPermissions(fd, base);
     file->FFile = fdopen(fd, "wb");
     if (!file->FFile) {
         int saved = errno;

@@ -9,12 +9,14 @@
 
 struct TSaveFile {
     std::FILE* FFile;    // the temporary file, open for binary writing; null when not open
-    std::string FTarget; // the path the file will have
+    std::string FTarget; // the path the file will have, symbolic links resolved
     std::string FTemp;   // the temporary path in the target's folder
     int FFailed;         // non-zero once a write came back short
 };
 
-// Creates the temporary file. Returns 0; -1 when the target's folder takes no new file
+// Creates the temporary file beside the file target resolves to through symbolic links (the
+// link itself stays), with the mode, owner and group of the file it will replace as far as this
+// process may set them. Returns 0; -1 when that folder takes no new file or the links loop
 // (errno tells why), with nothing left behind.
 int TSaveFile_Open(TSaveFile* file, const char* target);
 // Writes size bytes. Returns 0; -1 on a short write, after which the file only waits for

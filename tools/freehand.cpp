@@ -13,7 +13,6 @@
 #include "core/error.h"
 #include "core/layer.h"
 #include "document/host.h"
-#include "document/undo_history.h"
 #include "document/undo_steps.h"
 #include "document/work_form.h"
 #include "tools/tool_bar.h"
@@ -127,15 +126,22 @@ static void RedoStroke(TUndoStep* step) {
 
 // Records the finished stroke: its settings, every point and, from the backup, the pixels of
 // its bounding rectangle on the surface as they were before it. A stroke that stayed off the
-// surface changed nothing and records nothing.
+// surface changed nothing and records nothing; one that cannot be recorded still stands, and
+// the document is marked so that it asks to be saved.
 static void RecordStroke(TFreehandTool* tool, TWorkForm* form, TLayer* surface) {
     TRectLTRB changed = tool->FDirty;
-    if (!tool->FBackup || !ClipToSurface(&changed, surface)) return;
+    if (!ClipToSurface(&changed, surface)) return;
+    if (!tool->FBackup) { // the error was shown at stylus down
+        TWorkForm_MarkUnrecordedChange(form);
+        return;
+    }
     TRectXYWH rect;
     RectLTRBToXYWH(&rect, &changed);
     TUndoStep* step = TUndoStep_CreateToolStep(KStrokeStepKind, 0, 0);
     if (!step) {
+        SetLastErrorCode(EC_UNDO_MEMORY);
         ShowLastError();
+        TWorkForm_MarkUnrecordedChange(form);
         return;
     }
     step->FForm = form;
@@ -143,20 +149,11 @@ static void RecordStroke(TFreehandTool* tool, TWorkForm* form, TLayer* surface) 
     // Without its points the step could not redo the stroke; SetPoints has shown why.
     if (TUndoStep_SetPoints(step, tool->FPoints, tool->FPointCount) != 0) {
         TUndoStep_Destroy(step);
+        TWorkForm_MarkUnrecordedChange(form);
         return;
     }
-    if (TUndoStep_Capture(step, tool->FBackup, &rect) != 0) {
-        // The older steps give their memory back for this one.
-        TUndoHistory_Clear(form->FHistory);
-        if (TUndoStep_Capture(step, tool->FBackup, &rect) != 0) {
-            ShowLastError();
-            TUndoStep_Destroy(step);
-            return;
-        }
-    }
-    step->FTarget = surface;
     TUndoStep_SetRedoProc(step, RedoStroke);
-    TWorkForm_AddUndo(form, step);
+    TWorkForm_AddCapturedUndo(form, step, tool->FBackup, surface, &rect);
 }
 
 // Ends the stroke in progress as a release does. A stroke whose surface went away meanwhile (a
@@ -164,7 +161,10 @@ static void RecordStroke(TFreehandTool* tool, TWorkForm* form, TLayer* surface) 
 static void EndStroke(TFreehandTool* tool, TWorkForm* form) {
     tool->FDrawing = 0;
     TLayer* surface = DrawingSurface(form);
-    if (surface && surface == tool->FSurface) RecordStroke(tool, form, surface);
+    if (surface && surface == tool->FSurface)
+        RecordStroke(tool, form, surface);
+    else if (tool->FSurface && tool->FSurface == TWorkForm_GetBackground(form))
+        TWorkForm_MarkUnrecordedChange(form); // a paste floated over the stroke's picture
     tool->FSurface = nullptr;
     DocumentHost_SetStatusText("");
 }

@@ -377,6 +377,24 @@ TEST_F(EditTest, ImageSize_RefusesWhenItsStepCannotBeMade) {
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Could not allocated memory"});
 }
 
+// A command whose step cannot be made still changes the picture: no undo makes the document
+// unmodified again.
+TEST_F(EditTest, CommandWithoutItsStepLeavesTheDocumentModified) {
+    for (auto command : {TWorkForm_Invert, TWorkForm_Grayscale}) {
+        MakeForm(32, 24);
+        FillPattern(3);
+        TWorkForm_Invert(FForm);
+        {
+            LimitGuard guard;
+            TImage_SetPixelLimit(1000);
+            command(FForm);
+        }
+        TWorkForm_Undo(FForm);
+        TWorkForm_Undo(FForm);
+        EXPECT_EQ(TWorkForm_IsModified(FForm), 1);
+    }
+}
+
 // ---- Every change undoes and redoes bit for bit ----
 
 struct TUndoCase {

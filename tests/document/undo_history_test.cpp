@@ -215,6 +215,33 @@ TEST_F(UndoHistory, UndoPastStartClearsModifiedUnlessDropped) {
     EXPECT_EQ(h->FModified, 0);
 }
 
+// Two edits, the history cleared to free memory, a step made after it and two undos: the edits
+// are still in the picture, so the document stays modified. From the saved state with nothing
+// done the clear loses nothing. An unrecorded change is never undone.
+TEST_F(UndoHistory, ClearingForMemoryAndUnrecordedChangesKeepTheDocumentModified) {
+    h = TUndoHistory_Create(8);
+    Push(1, 2);
+    EXPECT_EQ(TUndoHistory_ClearToFreeMemory(h), 0);
+    EXPECT_EQ(TUndoHistory_GetCount(h), 0);
+    Push(3, 3);
+    TUndoHistory_Undo(h);
+    TUndoHistory_Undo(h);
+    EXPECT_EQ(h->FModified, 1);
+
+    TUndoHistory_SetModified(h, 0); // saved with step 3 undone
+    EXPECT_EQ(TUndoHistory_ClearToFreeMemory(h), 0);
+    Push(4, 4);
+    TUndoHistory_Undo(h);
+    TUndoHistory_Undo(h);
+    EXPECT_EQ(h->FModified, 0);
+
+    TUndoHistory_MarkUnrecorded(h);
+    TUndoHistory_Undo(h);
+    EXPECT_EQ(h->FModified, 1);
+    EXPECT_EQ(TUndoHistory_ClearToFreeMemory(nullptr), -1);
+    EXPECT_EQ(TUndoHistory_MarkUnrecorded(nullptr), -1);
+}
+
 TUndoHistory* GReentered = nullptr;
 TRectXYWH GNestedUndo, GNestedRedo;
 int GNestedAdd, GNestedClear, GNestedRemove;

@@ -20,6 +20,7 @@
 #include "document/support/work_form_fixture.h"
 #include "document/undo_history.h"
 #include "document/undo_steps.h"
+#include "platform/msgbox.h"
 #include "support/test_support.h"
 #include "tools/freehand.h"
 #include "tools/tool_bar.h"
@@ -322,3 +323,39 @@ TEST_F(FreehandTest, Pen_StrokeOfRealMouseMovesHasNoGapsAndOneStep) {
 }
 
 } // namespace
+
+// A stroke that cannot be recorded (no backup at stylus down, or no memory for its pixels at
+// release) stays drawn, and the document asks to be saved whatever is undone.
+TEST_F(FreehandTest, StrokeThatCannotBeRecordedLeavesTheDocumentModified) {
+    const struct {
+        bool noBackup;     // the memory runs out before stylus down, else before release
+        int32_t stepsLeft; // the failed capture clears the history to free memory
+    } cases[] = {{true, 2}, {false, 0}};
+    for (const auto& c : cases) {
+        MakeForm(20, 10);
+        Fill(0xFFFFFF);
+        Stroke(FPen, {{1, 1}, {3, 1}});
+        Stroke(FPen, {{1, 3}, {3, 3}});
+        MessageBoxClearRecords();
+        LimitGuard limit;
+        // A fresh tool has no backup yet; the pen keeps the one of its strokes.
+        TTool* tool = c.noBackup ? FEraser : FPen;
+        if (c.noBackup) TImage_SetPixelLimit(1);
+        TPoint a = Client(5, 5), b = Client(8, 5);
+        ASSERT_EQ(TTool_Down(tool, FForm, a.x, a.y), 1);
+        TImage_SetPixelLimit(1);
+        EXPECT_EQ(TTool_Move(tool, FForm, b.x, b.y), 1);
+        EXPECT_EQ(TTool_Up(tool, FForm, b.x, b.y), 1);
+        TImage_SetPixelLimit(limit.FSaved);
+        ASSERT_EQ(MessageBoxRecords().size(), 1u);
+        EXPECT_EQ(MessageBoxRecords()[0].FText, "Could not allocated memory");
+        EXPECT_EQ(TUndoHistory_GetCount(FForm->FHistory), c.stepsLeft);
+        for (int i = 0; i < 3; ++i)
+            TWorkForm_Undo(FForm);
+        EXPECT_EQ(TWorkForm_IsModified(FForm), 1) << c.noBackup;
+        // The stroke stands: the eraser's transparent, the pen's black.
+        uint32_t visible = 0, colour = BackgroundPixel(FForm, 6, 5, &visible);
+        EXPECT_EQ(visible != 0, !c.noBackup);
+        EXPECT_TRUE(!visible || colour == 0);
+    }
+}
