@@ -74,42 +74,79 @@ static inline void Blend8(uint8_t* dst, const uint8_t* src, unsigned bits, int32
         dst[i] = uint8_t((src[i] & keep[i]) | (dst[i] & ~keep[i]));
 }
 
-// 24-bit merge, eight pixels at a time: runs of wholly visible groups are copied at once,
-// wholly transparent groups skipped, mixed ones blended without branches.
-static void Merge24(TImage* dst, int32_t dx, int32_t dy, const TImage* src, int32_t sx, int32_t sy,
-                    int32_t w, int32_t h) {
-    for (int32_t i = 0; i < h; ++i) {
-        const uint8_t* srcRow = TImage_GetRow(src, sy + i) + size_t(sx) * 3;
-        const uint8_t* srcMask = TImage_GetRow(src->FMask, sy + i);
-        uint8_t* dstRow = TImage_GetRow(dst, dy + i) + size_t(dx) * 3;
-        uint8_t* dstMask = dst->FMask ? TImage_GetRow(dst->FMask, dy + i) : nullptr;
-        for (int32_t j = 0; j < w;) {
-            int32_t n = w - j < 8 ? w - j : 8;
-            unsigned bits = Bits8(srcMask, sx + j, n);
-            if (!bits) {
-                j += n;
-                continue;
-            }
-            if (bits == (0xFF00u >> n & 0xFF)) {
-                int32_t run = n;
-                while (j + run + 8 <= w && Bits8(srcMask, sx + j + run, 8) == 0xFF)
-                    run += 8;
-                std::memcpy(dstRow + size_t(j) * 3, srcRow + size_t(j) * 3, size_t(run) * 3);
-                if (dstMask) SetBits(dstMask, dx + j, run);
-                j += run;
-                continue;
-            }
-            Blend8(dstRow + size_t(j) * 3, srcRow + size_t(j) * 3, bits, n);
-            if (dstMask) OrBits8(dstMask, dx + j, bits, n);
+// Merges w pixels of one 24-bit row (colour bytes from srcRow, mask bits from bit sx of srcMask)
+// onto a row, eight pixels at a time: runs of wholly visible groups are copied at once, wholly
+// transparent groups skipped, mixed ones blended without branches. Source and destination must
+// not overlap.
+static void MergeRow24(uint8_t* dstRow, uint8_t* dstMask, int32_t dx, const uint8_t* srcRow,
+                       const uint8_t* srcMask, int32_t sx, int32_t w) {
+    for (int32_t j = 0; j < w;) {
+        int32_t n = w - j < 8 ? w - j : 8;
+        unsigned bits = Bits8(srcMask, sx + j, n);
+        if (!bits) {
             j += n;
+            continue;
         }
+        if (bits == (0xFF00u >> n & 0xFF)) {
+            int32_t run = n;
+            while (j + run + 8 <= w && Bits8(srcMask, sx + j + run, 8) == 0xFF)
+                run += 8;
+            std::memcpy(dstRow + size_t(j) * 3, srcRow + size_t(j) * 3, size_t(run) * 3);
+            if (dstMask) SetBits(dstMask, dx + j, run);
+            j += run;
+            continue;
+        }
+        Blend8(dstRow + size_t(j) * 3, srcRow + size_t(j) * 3, bits, n);
+        if (dstMask) OrBits8(dstMask, dx + j, bits, n);
+        j += n;
     }
 }
 
+// A merge within one row of one image: pieces of the source are copied aside first and merged
+// from there, taken from the end the destination moves towards, so no pixel or mask bit is
+// overwritten before it is read.
+static void MergeRowWithin24(uint8_t* row, uint8_t* mask, int32_t dx, int32_t sx, int32_t w) {
+    enum { KPiece = 256 };
+    uint8_t colour[KPiece * 3], bits[KPiece / 8 + 1];
+    const bool rightward = dx > sx;
+    for (int32_t done = 0; done < w; done += KPiece) {
+        const int32_t n = w - done < KPiece ? w - done : KPiece;
+        const int32_t j = rightward ? w - done - n : done;
+        std::memcpy(colour, row + size_t(sx + j) * 3, size_t(n) * 3);
+        // The piece's mask bits, realigned to start at bit 0.
+        for (int32_t k = 0; k < n; k += 8)
+            bits[k >> 3] = uint8_t(Bits8(mask, sx + j + k, n - k < 8 ? n - k : 8));
+        MergeRow24(row + size_t(dx + j) * 3, mask, dx + j, colour, bits, 0, n);
+    }
+}
+
+// The 24-bit merge row by row. Within one image the rows are taken in the order that reads
+// each before it is written, as the plain copy does.
+static void Merge24(TImage* dst, int32_t dx, int32_t dy, const TImage* src, int32_t sx, int32_t sy,
+                    int32_t w, int32_t h) {
+    const bool same = dst == src, upward = same && dy > sy;
+    for (int32_t n = 0; n < h; ++n) {
+        const int32_t i = upward ? h - 1 - n : n;
+        uint8_t* dstMask = dst->FMask ? TImage_GetRow(dst->FMask, dy + i) : nullptr;
+        if (same && dy == sy) {
+            MergeRowWithin24(TImage_GetRow(dst, dy + i), dstMask, dx, sx, w);
+            continue;
+        }
+        MergeRow24(TImage_GetRow(dst, dy + i) + size_t(dx) * 3, dstMask, dx,
+                   TImage_GetRow(src, sy + i) + size_t(sx) * 3, TImage_GetRow(src->FMask, sy + i),
+                   sx, w);
+    }
+}
+
+// Pixel by pixel; within one image rows and columns go in the order that reads each pixel
+// before it is written.
 static void MergeGeneral(TImage* dst, int32_t dx, int32_t dy, const TImage* src, int32_t sx,
                          int32_t sy, int32_t w, int32_t h) {
-    for (int32_t i = 0; i < h; ++i)
-        for (int32_t j = 0; j < w; ++j) {
+    const bool same = dst == src, upward = same && dy > sy, leftward = same && dx > sx;
+    for (int32_t n = 0; n < h; ++n) {
+        const int32_t i = upward ? h - 1 - n : n;
+        for (int32_t m = 0; m < w; ++m) {
+            const int32_t j = leftward ? w - 1 - m : m;
             uint32_t colour;
             uint32_t mask = TImage_GetPixelMasked(src, sx + j, sy + i, &colour);
             if (!mask) continue;
@@ -118,17 +155,21 @@ static void MergeGeneral(TImage* dst, int32_t dx, int32_t dy, const TImage* src,
             else
                 TImage_SetPixel(dst, dx + j, dy + i, colour);
         }
+    }
 }
 
 static void CopyPlain(TImage* dst, int32_t dx, int32_t dy, const TImage* src, int32_t sx,
                       int32_t sy, int32_t w, int32_t h) {
+    // Within one image, rows (and pixels) are taken in the order that reads each before it is
+    // written.
+    const bool upward = dst == src && dy > sy, leftward = dst == src && dx > sx;
     if (dst->FBitsPerPixel == 1) {
-        for (int32_t i = 0; i < h; ++i)
-            for (int32_t j = 0; j < w; ++j)
+        for (int32_t n = 0; n < h; ++n)
+            for (int32_t m = 0; m < w; ++m) {
+                const int32_t i = upward ? h - 1 - n : n, j = leftward ? w - 1 - m : m;
                 TImage_SetPixel(dst, dx + j, dy + i, TImage_GetPixel(src, sx + j, sy + i));
+            }
     } else if (dst->FBitsPerPixel == 24 && src->FBitsPerPixel == 24) {
-        // Within one image, rows are taken in the order that reads each before it is written.
-        const bool upward = dst == src && dy > sy;
         for (int32_t n = 0; n < h; ++n) {
             int32_t i = upward ? h - 1 - n : n;
             std::memmove(TImage_GetRow(dst, dy + i) + size_t(dx) * 3,

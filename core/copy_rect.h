@@ -15,7 +15,8 @@ enum : uint32_t {
 // pixel keeps its offset from the rectangle's corner on both sides. With a source mask plane
 // only visible source pixels are written, with their mask (rop ROP_MERGE: any depths, pixel by
 // pixel; other rops: 24-bit images only); without one the colour rows are copied (24-bit or
-// 1-bit destinations) and the destination mask is not touched.
+// 1-bit destinations) and the destination mask is not touched. Within one image, overlapping
+// rectangles give what copying from a copy of the source would.
 // Returns 0, the last error left as it was; -1 with EC_NULL_OBJECT for a missing image or
 // pixel memory, EC_EMPTY_AREA when either rectangle misses its image.
 int TImage_CopyRect(TImage* dst, int32_t x, int32_t y, int32_t w, int32_t h, const TImage* src,

@@ -66,16 +66,21 @@ int TImage_SaveFile(TImage* image, const char* name) {
 int TImage_LoadPreview(TImage* image, const char* name, const TRectXYWH* box) {
     if (!image || !name) return SetLastErrorCode(EC_NULL_OBJECT), -1;
     TImage_Clear(image);
-    std::string ext = Extension(name);
+    // The reader by the same type as loading takes, so every file that opens has a thumbnail.
     int result = -1;
-    if (ext == ".BMP")
+    switch (TImage_GetFileType(name)) {
+    case TFT_BMP:
         result = BMP_LoadPreview(image, name, box);
-    else if (ext == ".JPG")
+        break;
+    case TFT_JPEG:
         result = JPEG_LoadPreview(image, name, box);
-    else if (ext == ".ICO") // the first image, whole (clearing reset the icon index)
+        break;
+    case TFT_ICO: // the first image, whole (clearing reset the icon index)
         result = ICO_Load(image, name) == 0 ? 0 : -1;
-    else
+        break;
+    default:
         SetLastErrorCode(EC_UNKNOWN_FORMAT);
+    }
     if (result != 0) {
         int code = GetLastErrorCode();
         TImage_Clear(image);

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <QGuiApplication>
+#include <QPalette>
+
 #include "core/copy_rect.h"
 #include "core/error.h"
 #include "core/image.h"
@@ -15,15 +18,13 @@
 #include "document/render_window.h"
 #include "document/work_form.h"
 #include "document/work_form_windows.h"
+#include "platform/qt/colour.h"
 #include "platform/qt/window_dc.h"
 
 namespace {
 // What a render may draw beyond the view: two image pixels at the largest effective zoom (16,
 // and 17 with the grid).
 const int32_t KOffscreenMargin = 34;
-
-// The grid's colour: the button-shadow grey of the classic desktop schemes.
-const TGdiColor KGridColour = 0x808080;
 
 // The shared state of the marching ants: the colour the first dash starts with and the dash
 // counter its first pixel starts from (0 to 3); every work form's outline follows it.
@@ -58,8 +59,18 @@ TGdiObject* SecondaryBrush() {
     return brush;
 }
 
+// The pen of the desktop's button-shadow colour, remade only when the palette changes it.
 TGdiObject* GridPen() {
-    static TGdiObject* pen = Gdi_CreatePen(GDI_PS_SOLID, 1, KGridColour);
+    static TGdiObject* pen = nullptr;
+    static TGdiColor colour = 0;
+    TGdiColor wanted = Colour_FromQRgb(QGuiApplication::palette().color(QPalette::Dark).rgb());
+    if (!pen || colour != wanted) {
+        TGdiObject* made = Gdi_CreatePen(GDI_PS_SOLID, 1, wanted);
+        if (!made) return pen;
+        Gdi_DeleteObject(pen);
+        pen = made;
+        colour = wanted;
+    }
     return pen;
 }
 

@@ -18,8 +18,10 @@
 #include <QVBoxLayout>
 
 #include "core/adjust.h"
+#include "core/copy_rect.h"
 #include "core/error.h"
 #include "core/layer.h"
+#include "document/host.h"
 #include "document/work_form.h"
 #include "shell/dialog_parts.h"
 #include "shell/preview_control.h"
@@ -101,8 +103,13 @@ void BrightnessContrast_ShowView(TBrightnessContrastDialog* dialog, int32_t c, i
         TLayer_Blt(dialog->FShown, 0, 0, w, h, layer, dialog->FOffsetX, dialog->FOffsetY,
                    GDI_SRCCOPY);
     }
+    // Shown as the canvas shows it: transparent pixels in the secondary colour.
     TLayer* buffer = PreviewControl_GetBuffer(dialog->FPreview);
-    if (buffer) TLayer_Blt(buffer, 0, 0, w, h, dialog->FShown, 0, 0, GDI_SRCCOPY);
+    if (buffer) {
+        uint32_t under = DocumentHost_GetSecondaryColor() & 0xFFFFFF;
+        TLayer_FillRect(buffer, 0, 0, w, h, under, under, 0xFFFFFF, 1);
+        TImage_CopyRect(buffer->FImage, 0, 0, w, h, dialog->FShown->FImage, 0, 0, 0);
+    }
     PreviewControl_Refresh(dialog->FPreview);
     dialog->FShownContrast = c;
     dialog->FShownBrightness = b;

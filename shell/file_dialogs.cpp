@@ -39,30 +39,9 @@ enum { KThumbnailBox = 128 }; // the thumbnail's largest width and height, pixel
 
 // ---- The thumbnail ----
 
-// One 8-bit channel of a masked pixel value, as the bitmap reader widens it.
-static uint32_t MaskedChannel(uint32_t value, uint32_t mask) {
-    if (!mask) return 0;
-    int shift = 0;
-    while (!((mask >> shift) & 1))
-        ++shift;
-    int count = __builtin_popcount(mask);
-    uint32_t channel = (value & mask) >> shift;
-    return count >= 8 ? channel >> (count - 8) : channel << (8 - count);
-}
-
-// The colour value of pixel (x, y) of a preview, which comes in the file's own layout: 24 bits,
-// or for a bitmap 16 or 32 bits as stored, read through the image's channel masks.
-static uint32_t PreviewColour(const TImage* image, int32_t x, int32_t y) {
-    uint32_t value = TImage_GetPixel(image, x, y);
-    if (image->FBitsPerPixel == 24) return value;
-    return MaskedChannel(value, image->FRedMask) | (MaskedChannel(value, image->FGreenMask) << 8) |
-           (MaskedChannel(value, image->FBlueMask) << 16);
-}
-
 // The picture of a preview; an icon's transparent pixels show the dialog behind.
 static QImage PreviewToQImage(const TImage* image) {
-    int bits = image->FBitsPerPixel;
-    if (!image->FBits || (bits != 16 && bits != 24 && bits != 32)) return QImage();
+    if (!image->FBits || image->FBitsPerPixel != 24) return QImage();
     QImage picture(image->FWidth, image->FHeight, QImage::Format_ARGB32);
     if (picture.isNull()) return picture;
     const TImage* mask = image->FMask && image->FMask->FBits ? image->FMask : nullptr;
@@ -70,7 +49,7 @@ static QImage PreviewToQImage(const TImage* image) {
         QRgb* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
         for (int32_t x = 0; x < image->FWidth; ++x) {
             bool visible = !mask || TImage_GetPixelSafe(mask, x, y) != 0;
-            row[x] = visible ? Colour_ToQRgb(PreviewColour(image, x, y)) : 0;
+            row[x] = visible ? Colour_ToQRgb(TImage_GetPixel(image, x, y)) : 0;
         }
     }
     return picture;

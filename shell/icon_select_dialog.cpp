@@ -189,6 +189,7 @@ void IconSelectDialog_ChooseRow(TIconSelectDialog* dialog, int32_t row) {
     dialog->FSelected = row;
     dialog->FItem = row;
     dialog->FOffsetX = dialog->FOffsetY = 0;
+    PreviewControl_Clear(dialog->FPreview, 0xFFFFFF);
     const TLayer* surface = dialog->FSurfaces[size_t(row)];
     QRect client = dialog->FPreview->FHandle->contentsRect();
     TRectXYWH view = {0, 0, surface->FWidth < client.width() ? surface->FWidth : client.width(),

@@ -177,7 +177,7 @@ TMainForm* TMainForm_Create(int show) {
     // The program goes on without a tool bar when it cannot be made: the host then answers
     // with its plain defaults.
     form->FToolBar = TToolBar_Create(form->FClient);
-    if (!form->FToolBar) ShowLastError();
+    if (!form->FToolBar) ShowPlatformError(form->FHandle);
     InstallHost(form);
     // The program goes on without a status bar when it cannot be made.
     form->FStatusBar = TStatusBar_Create(form->FClient);

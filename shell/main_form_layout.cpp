@@ -16,7 +16,10 @@
 #include "tools/tool_bar.h"
 
 // Pane 0 leaves 53 pixels at the right; pane 1 takes 50 of them.
-enum { KSizePaneReserve = 53, KSizePaneWidth = 50 };
+// The image-size pane holds the widest size there can be, and is never narrower than 50; the
+// message pane takes the rest but for 3 pixels (the gap and the bar's right edge).
+enum { KSizePaneMinWidth = 50, KSizePaneSpare = 3 };
+const char* const KWidestImageSize = "65535x65535";
 
 static int32_t AtLeastZero(int32_t v) {
     return v < 0 ? 0 : v;
@@ -31,7 +34,9 @@ void TMainForm_Layout(TMainForm* form) {
     if (bar && bar->FHandle) {
         int32_t h = bar->FHandle->height();
         bar->FHandle->setGeometry(left, bottom - h, right, h);
-        const int32_t widths[2] = {right - KSizePaneReserve, KSizePaneWidth};
+        int32_t size = TStatusBar_GetPaneWidthFor(bar, KWidestImageSize);
+        if (size < KSizePaneMinWidth) size = KSizePaneMinWidth;
+        const int32_t widths[2] = {right - size - KSizePaneSpare, size};
         TStatusBar_SetPanes(bar, 2, widths);
         TMainForm_ShowImageSize(form);
     }

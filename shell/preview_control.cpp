@@ -15,6 +15,7 @@
 #include "core/error.h"
 #include "core/image.h"
 #include "core/layer.h"
+#include "platform/qt/colour.h"
 
 namespace {
 class TPreviewWidget final : public QFrame {
@@ -67,7 +68,10 @@ void TPreviewWidget::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter painter(this);
     QRect client = contentsRect();
-    painter.fillRect(client, palette().window());
+    if (FControl && FControl->FClearColour >= 0)
+        painter.fillRect(client, Colour_ToQColor(uint32_t(FControl->FClearColour)));
+    else
+        painter.fillRect(client, palette().window());
     if (!FControl || !FControl->FBuffer) return;
     const TImage* image = FControl->FBuffer->FImage;
     if (!image || !image->FBits || image->FBitsPerPixel != 24) return;
@@ -88,7 +92,14 @@ PreviewControl* PreviewControl_Create(QWidget* parent, int32_t id) {
     control->FHandle = widget;
     control->FParent = parent;
     control->FId = id;
+    control->FClearColour = -1;
     return control;
+}
+
+void PreviewControl_Clear(PreviewControl* control, uint32_t colour) {
+    if (!control) return;
+    control->FClearColour = int32_t(colour & 0xFFFFFF);
+    if (control->FHandle) control->FHandle->update();
 }
 
 int PreviewControl_SetSize(PreviewControl* control, const TRectXYWH* rect) {

@@ -30,6 +30,7 @@ struct PreviewControl {
     TPreviewStylusProc FOnDown, FOnMove, FOnUp; // any may be null
     int32_t FId;                                // the control id
     void* FUserData;                            // the owner's, for its handlers; never touched here
+    int32_t FClearColour; // 0x00BBGGRR around the picture; -1 (the start) the window colour
 };
 
 // A visible child of parent with no picture yet. The owner places and sizes FHandle (a fixed
@@ -41,10 +42,13 @@ PreviewControl* PreviewControl_Create(QWidget* parent, int32_t id);
 // nothing changes. Returns 0; -1 with EC_NULL_OBJECT (no control), EC_EMPTY_AREA (does not fit)
 // or the layer's error (EC_NO_MEMORY, EC_GDI_OBJECT), the old buffer then already gone.
 int PreviewControl_SetSize(PreviewControl* control, const TRectXYWH* rect);
+// Clears the client area to colour (0x00BBGGRR): what the picture does not cover shows it
+// from now on. Nothing for null.
+void PreviewControl_Clear(PreviewControl* control, uint32_t colour);
 // The picture to draw into (colour through FBuffer->FDC or FBuffer->FImage), or null.
 TLayer* PreviewControl_GetBuffer(PreviewControl* control);
 // Shows the buffer's current pixels: the client area is repainted with the picture centred on
-// each axis at (client size - picture size) / 2, the rest in the window colour. Nothing for null.
+// each axis at (client size - picture size) / 2, the rest in the clear colour. Nothing for null.
 void PreviewControl_Refresh(PreviewControl* control);
 // The client point where the picture's pixel (0, 0) is drawn (in control coordinates).
 void PreviewControl_GetPictureOrigin(const PreviewControl* control, int32_t* x, int32_t* y);

@@ -15,10 +15,8 @@
 
 static const char KStartOptionKey[] = "Software\\Velmar\\Mosaiko\\StartOption";
 static const char KMainFormKey[] = "Software\\Velmar\\Mosaiko\\MainForm";
-// Palette file names are short; the folder is a path, which is never cut short or refused below
-// the length the system allows.
-static const size_t KNameSize = 260;
-static const size_t KPathSize = 4096;
+// The palette folder is a path and the palette's name one the program writes itself: neither
+// is ever cut short or refused for its length.
 
 namespace {
 struct KeyCloser {
@@ -44,7 +42,7 @@ const TSizePreset& ReadCanvasPreset() {
 
 std::string ReadPaletteFolder() {
     std::string folder =
-        RegReadString(OpenKey(KStartOptionKey).get(), "DefaultPaletteFolder", KPathSize, "");
+        RegReadString(OpenKey(KStartOptionKey).get(), "DefaultPaletteFolder", SIZE_MAX, "");
     if (!folder.empty()) return folder;
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (documents.isEmpty()) documents = QDir::homePath();
@@ -54,7 +52,7 @@ std::string ReadPaletteFolder() {
 int FillPaletteList(QComboBox* list) {
     if (!list) return 0;
     std::string stored =
-        RegReadString(OpenKey(KStartOptionKey).get(), "DefaultPalette", KNameSize, "");
+        RegReadString(OpenKey(KStartOptionKey).get(), "DefaultPalette", SIZE_MAX, "");
     QDir folder(QString::fromStdString(ReadPaletteFolder()));
     QStringList names =
         folder.entryList(QStringList{QStringLiteral("*.pal")}, QDir::Files, QDir::Name);

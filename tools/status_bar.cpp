@@ -156,6 +156,11 @@ void TStatusBar_SetText(TStatusBar* bar, int32_t index, const char* text, int32_
     if (bar->FHandle) bar->FHandle->update(PaneRect(bar, index, bar->FHandle->height()));
 }
 
+int32_t TStatusBar_GetPaneWidthFor(const TStatusBar* bar, const char* text) {
+    if (!bar || !bar->FFont || !text) return 0;
+    return QFontMetrics(*bar->FFont).horizontalAdvance(QString::fromUtf8(text)) + 2 * KTextMargin;
+}
+
 int32_t TStatusBar_GetHeight(const TStatusBar* bar) {
     if (!bar || !bar->FFont) return 0;
     return QFontMetrics(*bar->FFont).height() + 5;

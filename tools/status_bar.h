@@ -33,5 +33,8 @@ TStatusBar* TStatusBar_Destroy(TStatusBar* bar); // returns null
 void TStatusBar_SetPanes(TStatusBar* bar, int32_t count, const int32_t* widths);
 // Outside 0 <= index < FPaneCount nothing. The text is cut to 255 characters; repaints the pane.
 void TStatusBar_SetText(TStatusBar* bar, int32_t index, const char* text, int32_t style);
+// The width a pane needs to show text whole in the bar's font, its margins included (0 for a
+// null bar or text).
+int32_t TStatusBar_GetPaneWidthFor(const TStatusBar* bar, const char* text);
 // The window's height (text height + 5).
 int32_t TStatusBar_GetHeight(const TStatusBar* bar);

@@ -82,13 +82,14 @@ void RegWriteInt(TSettingsKey* key, const char* name, int32_t value) {
     key->FSettings.setValue(FullName(key, name), static_cast<int>(value));
 }
 
-std::string RegReadString(TSettingsKey* key, const char* name, size_t size, const char* def) {
+std::string RegReadString(TSettingsKey* key, const char* name, size_t maxChars, const char* def) {
     std::string fallback = def ? def : "";
     QString text;
     if (!ReadText(key, name, &text)) return fallback;
+    // Characters, not UTF-16 units: a character beyond the first plane is one of them.
+    if (maxChars != SIZE_MAX && static_cast<size_t>(text.toUcs4().size()) > maxChars)
+        return fallback;
     QByteArray bytes = text.toUtf8();
-    // A buffer of size bytes holds size - 1 bytes of text and the terminator.
-    if (static_cast<size_t>(bytes.size()) >= size) return fallback;
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 

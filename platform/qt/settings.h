@@ -15,9 +15,11 @@ void RegCloseSettingsKey(TSettingsKey* key); // writes what is pending; null doe
 // The stored 32-bit number, or def when missing, not a number or out of the 32-bit range.
 int32_t RegReadInt(TSettingsKey* key, const char* name, int32_t def);
 void RegWriteInt(TSettingsKey* key, const char* name, int32_t value);
-// The stored text, or def when missing or when it needs size bytes or more (terminator
-// included, as a buffer of size bytes would).
-std::string RegReadString(TSettingsKey* key, const char* name, size_t size, const char* def);
+// The most characters a stored string setting may have; a longer one counts as missing.
+enum { KRegStringMaxChars = 129 };
+// The stored text, or def when missing or longer than maxChars Unicode characters. Settings
+// that hold paths or names the program writes itself pass SIZE_MAX: never cut, never refused.
+std::string RegReadString(TSettingsKey* key, const char* name, size_t maxChars, const char* def);
 void RegWriteString(TSettingsKey* key, const char* name, const std::string& text);
 
 // The folder the settings file lives in (the single instance's name is derived from it).

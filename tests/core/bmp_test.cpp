@@ -2,6 +2,8 @@
 // for each rule, round trips in every depth, and saves that fail at every byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <random>
 
 #include "core/bmp.h"
@@ -156,11 +158,6 @@ TEST(BmpLoad, RefusesBadHeaders) {
     BmpLayout negativeWidth;
     negativeWidth.width = -3;
     rows.push_back({"negative width", negativeWidth, EC_UNKNOWN_FORMAT});
-    BmpLayout manyColours;
-    manyColours.bits = 8;
-    manyColours.colorsUsed = 257;
-    manyColours.afterHeader.resize(257 * 4);
-    rows.push_back({"257 palette entries", manyColours, EC_UNKNOWN_FORMAT});
     BmpLayout huge;
     huge.width = 70000;
     huge.height = 70000;
@@ -268,6 +265,70 @@ TEST(BmpLoad, ShortPixelDataIsBlackNotPaletteEntryZero) {
     EXPECT_EQ(Pixel(image, 0, 0), 0x00090909u);
     EXPECT_EQ(Pixel(image, 1, 0), 0u);
     EXPECT_EQ(Pixel(image, 3, 0), 0u);
+}
+
+TEST(BmpLoad, ShortImageSizeFieldLeavesPaletteEntryZero) {
+    struct Row {
+        const char* what;
+        uint32_t imageSize;
+        size_t dataBytes;
+        uint32_t topRow[4];
+    };
+    const uint32_t grey = 0x00090909, yellow = 0x0000FFFF; // entries 1 and 0
+    const Row rows[] = {
+        {"the field ends the data one pixel into the top row",
+         5,
+         8,
+         {grey, yellow, yellow, yellow}},
+        {"the file ends before the field does", 6, 5, {grey, 0, 0, 0}},
+    };
+    for (const Row& r : rows) {
+        BmpLayout s;
+        s.bits = 8;
+        s.width = 4;
+        s.height = 2;
+        s.colorsUsed = 2;
+        s.imageSize = r.imageSize;
+        s.afterHeader = {0, 0xFF, 0xFF, 0, 9, 9, 9, 0};
+        s.data.assign(r.dataBytes, 1); // every stored pixel is entry 1
+        ImagePtr image;
+        ASSERT_EQ(LoadBytes(BuildBmp(s), &image), 0) << r.what;
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(Pixel(image, x, 1), grey) << r.what << " bottom " << x;
+            EXPECT_EQ(Pixel(image, x, 0), r.topRow[x]) << r.what << " top " << x;
+        }
+    }
+}
+
+// A colour table of more than 256 entries keeps its first 256; the pixels are read past it.
+TEST(BmpLoad, ColoursUsedOver256KeepTheFirst256) {
+    std::vector<uint8_t> table;
+    for (uint32_t i = 0; i < 300; ++i)
+        PutU32(table, i < 256 ? i * 0x010101u : 0x00ABCDEFu);
+    BmpLayout paletted;
+    paletted.bits = 8;
+    paletted.width = 3;
+    paletted.colorsUsed = 300;
+    paletted.afterHeader = table;
+    paletted.data = {0, 7, 255, 0};
+    ImagePtr image;
+    ASSERT_EQ(LoadBytes(BuildBmp(paletted), &image), 0);
+    EXPECT_EQ(image->FPaletteCount, 256);
+    EXPECT_EQ(Pixel(image, 0, 0), 0u);
+    EXPECT_EQ(Pixel(image, 1, 0), 0x00070707u);
+    EXPECT_EQ(Pixel(image, 2, 0), 0x00FFFFFFu);
+    BmpLayout direct;
+    direct.width = 1;
+    direct.colorsUsed = 300;
+    direct.afterHeader = table;
+    direct.data = {0x10, 0x20, 0x30, 0};
+    ASSERT_EQ(LoadBytes(BuildBmp(direct), &image), 0);
+    EXPECT_EQ(Pixel(image, 0, 0), 0x00102030u);
+    // A table that runs past the end of the file is a short read, as a short palette is.
+    direct.afterHeader.resize(290 * 4);
+    direct.data.clear();
+    EXPECT_EQ(LoadBytes(BuildBmp(direct), &image), -1);
+    EXPECT_EQ(GetLastErrorCode(), EC_READ_FAILED);
 }
 
 TEST(BmpLoad, HugeImageSizeFieldReadsOnlyWhatFits) {
@@ -424,6 +485,79 @@ TEST(BmpPreview, TakesEveryStepthPixelOfDirectColourFiles) {
     TRectXYWH empty = {0, 0, 0, 5};
     EXPECT_EQ(BMP_LoadPreview(&preview, path.c_str(), &empty), -1);
     TImage_Clear(&preview);
+}
+
+// The preview's reduction written from its rule on the loaded picture: steps of file size / box
+// size (at least 1), stored rows taken from the first one stored.
+static ImagePtr ReduceAsThePreviewDoes(const TImage* full, const TRectXYWH& box, bool topDown) {
+    const int w = std::min(full->FWidth, box.width), h = std::min(full->FHeight, box.height);
+    const int xStep = std::max(1, full->FWidth / box.width);
+    const int yStep = std::max(1, full->FHeight / box.height);
+    ImagePtr out(TImage_Create(w, h, 24, 0));
+    for (int k = 0; k < h; ++k) {
+        const int from = topDown ? k * yStep : full->FHeight - 1 - k * yStep;
+        const int to = topDown ? k : h - 1 - k;
+        for (int x = 0; x < w; ++x)
+            TImage_SetPixel(out.get(), x, to, TImage_GetPixel(full, x * xStep, from));
+    }
+    return out;
+}
+
+TEST(BmpPreview, ShowsTheLoadedPixelsReduced) {
+    std::vector<std::string> paths;
+    for (const char* name :
+         {"bmp-16bit-hand-444-bitfields-6x3.bmp", "bmp-16bit-hand-565-bitfields-9x4.bmp",
+          "bmp-16bit-im3-565-no-masks.bmp", "bmp-robust-isize-tiny-16bit.bmp",
+          "bmp-robust-zero-bluemask-16bit.bmp", "bmp-24bit-im3-33x9.bmp",
+          "bmp-robust-data-offset-gap.bmp", "bmp-robust-isize-huge-24bit.bmp",
+          "bmp-layout-hand-v3-56-32bit-abgr-masks.bmp", "bmp-header-imdefault-v5-32bit-alpha.bmp",
+          "bmp-robust-truncated-32bit.bmp"})
+        paths.push_back(SharedDir() + "/corpus/bmp/" + name);
+    std::mt19937 random(5);
+    BmpLayout topDown; // 24 bits, top-down rows
+    topDown.width = 7;
+    topDown.height = -5;
+    for (int i = 0; i < 5 * 24; ++i)
+        topDown.data.push_back(uint8_t(random()));
+    BmpLayout shortField = topDown; // bottom-up, the image-size field ending in the third row
+    shortField.height = 5;
+    shortField.imageSize = 2 * 24 + 10;
+    BmpLayout defaultMasks; // 16 bits, 5-5-5
+    defaultMasks.bits = 16;
+    defaultMasks.width = 9;
+    defaultMasks.height = 4;
+    defaultMasks.data.assign(topDown.data.begin(), topDown.data.begin() + 4 * 20);
+    const std::string folder = TestTempDir();
+    int built = 0;
+    for (const BmpLayout* layout : {&topDown, &shortField, &defaultMasks}) {
+        paths.push_back(folder + "/built" + std::to_string(built++) + ".bmp");
+        WriteWholeFile(paths.back(), BuildBmp(*layout));
+    }
+    const TRectXYWH boxes[] = {{0, 0, 100, 100}, {0, 0, 2, 2}, {0, 0, 3, 1}, {0, 0, 4, 3}};
+    for (const std::string& path : paths) {
+        std::vector<uint8_t> bytes = ReadWholeFile(path);
+        ASSERT_GE(bytes.size(), 26u) << path;
+        const bool storedTopDown = bytes[25] & 0x80; // the height's sign
+        ImagePtr full(TImage_Create(1, 1, 24, 0));
+        ASSERT_EQ(BMP_Load(full.get(), path.c_str()), 0) << path;
+        for (const TRectXYWH& box : boxes) {
+            SCOPED_TRACE(path + " in " + std::to_string(box.width) + "x" +
+                         std::to_string(box.height));
+            ImagePtr expected = ReduceAsThePreviewDoes(full.get(), box, storedTopDown);
+            ImagePtr preview(TImage_Create(1, 1, 24, 0));
+            ASSERT_EQ(BMP_LoadPreview(preview.get(), path.c_str(), &box), 0);
+            EXPECT_EQ(preview->FBitsPerPixel, 24);
+            EXPECT_EQ(preview->FWidth, expected->FWidth);
+            EXPECT_EQ(Colours(preview.get()), Colours(expected.get()));
+            // The stream form reads the same from memory.
+            std::FILE* stream = fmemopen(bytes.data(), bytes.size(), "rb");
+            ASSERT_NE(stream, nullptr);
+            ImagePtr fromMemory(TImage_Create(1, 1, 24, 0));
+            EXPECT_EQ(BMP_LoadPreviewStream(fromMemory.get(), stream, &box), 0);
+            std::fclose(stream);
+            EXPECT_EQ(Colours(fromMemory.get()), Colours(expected.get()));
+        }
+    }
 }
 
 TEST(BmpPreview, PalettedFilesAreNotPreviewed) {

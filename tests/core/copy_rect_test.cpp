@@ -1,6 +1,7 @@
 // TImage_CopyRect: clipping on both sides, the transparent merge, plain copies by depth.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "core/copy_rect.h"
@@ -30,6 +31,14 @@ ImagePtr RandomImage(std::mt19937& random, int w, int h, uint32_t flags) {
                 TImage_SetPixel(image.get(), x, y, random() & 0xFFFFFF);
         }
     return image;
+}
+
+ImagePtr Clone(const TImage* image) {
+    ImagePtr out(TImage_Create(image->FWidth, image->FHeight, image->FBitsPerPixel, image->FFlags));
+    std::memcpy(out->FBits, image->FBits, size_t(image->FSize));
+    if (image->FMask)
+        std::memcpy(out->FMask->FBits, image->FMask->FBits, size_t(image->FMask->FSize));
+    return out;
 }
 } // namespace
 
@@ -146,4 +155,46 @@ TEST(CopyRect, PlainCopiesByDestinationDepth) {
     ASSERT_EQ(TImage_CopyRect(same.get(), 0, 1, 3, 4, same.get(), 0, 0, ROP_SRCCOPY), 0);
     for (int y = 1; y < 5; ++y)
         EXPECT_EQ(TImage_GetPixel(same.get(), 2, y), TImage_GetPixel(copy.get(), 2, y - 1));
+}
+
+// Within one image, overlapping rectangles (the shift and selection tools move pixels so) give
+// what copying from an untouched copy of the image gives: masked merges of both rops, the
+// 24-bit plain copy and the 1-bit one. Widths reach past the pieces the row merge works in.
+TEST(CopyRect, OverlapWithinOneImageActsAsFromACopy) {
+    const unsigned seed = 7;
+    std::mt19937 random(seed);
+    struct Kind {
+        int bits;
+        uint32_t flags, rop;
+    };
+    const Kind kinds[] = {{24, TIF_HASMASK, ROP_SRCCOPY},
+                          {24, TIF_HASMASK | TIF_BOTTOMUP, ROP_SRCCOPY},
+                          {24, TIF_HASMASK, ROP_MERGE},
+                          {24, TIF_BOTTOMUP, ROP_SRCCOPY},
+                          {1, 0, ROP_SRCCOPY}};
+    for (const Kind& kind : kinds)
+        for (int round = 0; round < 40; ++round) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " bits " << kind.bits << " rop "
+                                            << kind.rop << " round " << round);
+            const int w = 1 + random() % (round < 20 ? 40 : 700), h = 1 + random() % 6;
+            ImagePtr image;
+            if (kind.bits == 24) {
+                image = RandomImage(random, w, h, kind.flags);
+            } else {
+                image.reset(TImage_Create(w, h, 1, kind.flags));
+                for (int32_t i = 0; i < image->FSize; ++i)
+                    image->FBits[i] = uint8_t(random());
+            }
+            ImagePtr copy = Clone(image.get()), expected = Clone(image.get());
+            // Small moves in every direction, none at all included.
+            const int dx = int(random() % 21) - 10, dy = round % 3 ? int(random() % 5) - 2 : 0;
+            const int sx = int(random() % uint32_t(w)), sy = int(random() % uint32_t(h));
+            const int cw = 1 + int(random() % uint32_t(w)), ch = 1 + int(random() % uint32_t(h));
+            int a = TImage_CopyRect(image.get(), sx + dx, sy + dy, cw, ch, image.get(), sx, sy,
+                                    kind.rop);
+            int b = TImage_CopyRect(expected.get(), sx + dx, sy + dy, cw, ch, copy.get(), sx, sy,
+                                    kind.rop);
+            ASSERT_EQ(a, b);
+            ASSERT_EQ(PixelDump(image.get()), PixelDump(expected.get()));
+        }
 }

@@ -234,7 +234,7 @@ TEST(ImageFile, UnknownTypesFailCleanly) {
     EXPECT_EQ(TImage_SaveFile(source.get(), "picture.png"), -1);
     EXPECT_EQ(GetLastErrorCode(), EC_SAVE_FAILED);
     TRectXYWH box = {0, 0, 8, 8};
-    EXPECT_EQ(TImage_LoadPreview(&image, "picture.jpeg", &box), -1);
+    EXPECT_EQ(TImage_LoadPreview(&image, "picture.png", &box), -1);
     EXPECT_EQ(image.FBits, nullptr);
     TImage_Clear(&image);
 }
@@ -274,4 +274,19 @@ TEST(ImageFile, PreviewsReachEveryReader) {
               -1);
     EXPECT_EQ(image.FBits, nullptr);
     TImage_Clear(&image);
+}
+
+TEST(ImageFile, PreviewTakesTheReaderOfTheLoadersFileType) {
+    const std::vector<uint8_t> jpeg =
+        ReadWholeFile(SharedDir() + "/corpus/jpeg/jpeg-colour-pil-444-48x32.jpg");
+    const std::string folder = TestTempDir();
+    TRectXYWH box = {0, 0, 16, 16};
+    for (const char* name : {"photo.jpeg", "PHOTO.JPEG", "photo.Jpg"}) {
+        const std::string path = folder + "/" + name;
+        WriteWholeFile(path, jpeg);
+        TImage image = {};
+        EXPECT_EQ(TImage_LoadPreview(&image, path.c_str(), &box), 0) << name;
+        EXPECT_EQ(image.FWidth, 16) << name;
+        TImage_Clear(&image);
+    }
 }

@@ -76,7 +76,13 @@ template <typename F> int Mismatches(const QImage& shot, int x0, int y0, int w, 
     return bad;
 }
 
-TEST_F(RenderTest, Grid_Zoom8GivesNineSquaresWithAGreyFirstRowAndColumnAndZoom1None) {
+TEST_F(RenderTest, Grid_Zoom8GivesNineSquaresWithAShadowFirstRowAndColumnAndZoom1None) {
+    // The grid takes the desktop's button-shadow colour.
+    const QPalette saved = QGuiApplication::palette();
+    QPalette palette = saved;
+    palette.setColor(QPalette::Dark, QColor(0x33, 0x66, 0x99));
+    QGuiApplication::setPalette(palette);
+    const QRgb shadow = qRgb(0x33, 0x66, 0x99);
     FillPattern(3);
     TWorkForm_ShowGrid(FForm);
     ASSERT_EQ(FForm->FZoomedWidth, 288);
@@ -85,10 +91,11 @@ TEST_F(RenderTest, Grid_Zoom8GivesNineSquaresWithAGreyFirstRowAndColumnAndZoom1N
     EXPECT_EQ(Mismatches(shot, ox, oy, 288, 216,
                          [&](int x, int y) {
                              int cx = x - ox, cy = y - oy;
-                             if (cx % 9 == 0 || cy % 9 == 0) return KGrey;
+                             if (cx % 9 == 0 || cy % 9 == 0) return shadow;
                              return Expected(cx / 9, cy / 9);
                          }),
               0);
+    QGuiApplication::setPalette(saved);
     // Below zoom 2 no grid is drawn, though it is set.
     TWorkForm_SetZoom(FForm, 1);
     EXPECT_EQ(TWorkForm_GetZoomFactor(FForm), 1.0);

@@ -19,6 +19,7 @@
 #include "core/error.h"
 #include "core/image.h"
 #include "core/layer.h"
+#include "document/host.h"
 #include "document/support/work_form_fixture.h"
 #include "document/undo_history.h"
 #include "document/work_form.h"
@@ -31,14 +32,21 @@
 
 namespace {
 
-// The document's block at (x, y) of the view's size, adjusted as the dialog should.
+// The document's block at (x, y) of the view's size, adjusted as the dialog should and shown
+// as the canvas shows it: transparent pixels in the secondary colour.
 std::vector<uint32_t> Expected(TWorkForm* form, int32_t x, int32_t y, int32_t w, int32_t h, int c,
                                int b) {
     TLayer* block = TLayer_CreateCopy(TWorkForm_GetActiveLayer(form), x, y, w, h);
     if (!block || !block->FImage) return {};
     if (c) TImage_Contrast(block->FImage, c);
     if (b) TImage_Brightness(block->FImage, b);
-    std::vector<uint32_t> colours = Colours(block->FImage);
+    std::vector<uint32_t> colours;
+    for (int32_t py = 0; py < h; ++py)
+        for (int32_t px = 0; px < w; ++px) {
+            uint32_t colour = 0;
+            bool visible = TImage_GetPixelMasked(block->FImage, px, py, &colour) != 0;
+            colours.push_back(visible ? colour : DocumentHost_GetSecondaryColor() & 0xFFFFFF);
+        }
     TLayer_Destroy(block);
     return colours;
 }
@@ -138,6 +146,7 @@ TEST_F(BrightnessContrastTest, Run_GivesTheSlidersAtOkAndNothingAfterCancel) {
 
 TEST_F(BrightnessContrastTest, Sliders_WriteSignedValuesAndAdjustThePreview) {
     FillPattern(11);
+    DocumentHost_SetSecondaryColor(0x3366CC); // transparent pixels show it, as on the canvas
     Open();
     EXPECT_EQ(Shown(), ExpectedAt(0, 0));
     Slider(1003)->setValue(-40);

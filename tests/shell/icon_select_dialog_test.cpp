@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -118,6 +119,10 @@ TEST(IconSelectDialog, Preview_PansOnlyOverALargerPicture) {
     EXPECT_EQ(dialog->FOffsetX, 0);
     EXPECT_EQ(dialog->FOffsetY, 0);
     ExpectPreviewShowsOffset(dialog.get());
+    // Around the small picture the preview is white.
+    QImage shot = preview->FHandle->grab().toImage();
+    EXPECT_EQ(shot.pixel(2, 2), 0xFFFFFFFFu);
+    EXPECT_EQ(shot.pixel(shot.width() - 3, shot.height() - 3), 0xFFFFFFFFu);
 
     // 256 x 256 fills the client (128 x 128); dragging left and up moves the view right and down.
     dialog->FList->setCurrentItem(dialog->FList->topLevelItem(1));

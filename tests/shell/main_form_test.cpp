@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include <QFontMetrics>
 #include <QIcon>
 #include <QImage>
 #include <QMenu>
@@ -365,10 +366,13 @@ TEST_F(MainFormTest, Layout_StatusBarShownTheDocumentEndsOnePixelAboveIt) {
     EXPECT_EQ(formRect.top(), KToolBarBand);
     EXPECT_EQ(formRect.bottom() + 1, bar.top() - 1);
     EXPECT_EQ(formRect.width(), client.width());
-    // Two panes: the width less 53, and 50 holding the image size.
+    // Two panes: the image size's, wide enough for the widest size (and at least 50), and the
+    // rest less 3.
     ASSERT_EQ(FForm->FStatusBar->FPaneCount, 2);
-    EXPECT_EQ(FForm->FStatusBar->FPanes[0].FPaneWidth, client.width() - 53);
-    EXPECT_EQ(FForm->FStatusBar->FPanes[1].FPaneWidth, 50);
+    const int32_t size = FForm->FStatusBar->FPanes[1].FPaneWidth;
+    EXPECT_GE(size, 50);
+    EXPECT_GE(size, QFontMetrics(*FForm->FStatusBar->FFont).horizontalAdvance("65535x65535") + 6);
+    EXPECT_EQ(FForm->FStatusBar->FPanes[0].FPaneWidth, client.width() - size - 3);
     EXPECT_EQ(PaneText(1), "32x32");
 
     // A bigger window: the layout follows.
@@ -378,7 +382,7 @@ TEST_F(MainFormTest, Layout_StatusBarShownTheDocumentEndsOnePixelAboveIt) {
     EXPECT_EQ(FForm->FStatusBar->FHandle->geometry(),
               QRect(0, client.height() - h, client.width(), h));
     EXPECT_EQ(Doc()->FWindow->geometry().bottom() + 1, client.height() - h - 1);
-    EXPECT_EQ(FForm->FStatusBar->FPanes[0].FPaneWidth, client.width() - 53);
+    EXPECT_EQ(FForm->FStatusBar->FPanes[0].FPaneWidth, client.width() - size - 3);
 }
 
 TEST_F(MainFormTest, StatusTexts_PointRangeAndSize) {

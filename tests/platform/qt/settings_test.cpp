@@ -65,29 +65,34 @@ TEST_F(Settings, UnusableNumbersReadAsTheDefault) {
 }
 
 TEST_F(Settings, TextsRoundTripAndTooLongOnesReadAsTheDefault) {
+    std::string many;
+    for (int i = 0; i < 129; ++i)
+        many += "\xC3\xBC"; // 129 characters of 2 bytes
     RegWriteString(FKey, "Plain", "palette.pal");
     RegWriteString(FKey, "Comma", "Hello, world");
-    RegWriteString(FKey, "Utf8", "gr\xC3\xBC\xC3\x9F"); // 6 bytes
-    RegWriteString(FKey, "Seven", "1234567");           // fits a buffer of 8 bytes
-    RegWriteString(FKey, "Eight", "12345678");          // needs 9
+    RegWriteString(FKey, "Utf8", "gr\xC3\xBC\xC3\x9F\xF0\x9F\x8E\xA8"); // 5 characters
+    RegWriteString(FKey, "Most", many);
+    RegWriteString(FKey, "TooMany", many + "x");
     RegWriteString(FKey, "Empty", "");
     RegCloseSettingsKey(FKey);
     FKey = RegOpenSettingsKey("Software\\Velmar\\Mosaiko\\StartOption");
 
-    EXPECT_EQ(RegReadString(FKey, "Plain", 260, "x"), "palette.pal");
-    EXPECT_EQ(RegReadString(FKey, "Comma", 260, "x"), "Hello, world");
-    EXPECT_EQ(RegReadString(FKey, "Utf8", 260, "x"), "gr\xC3\xBC\xC3\x9F");
-    EXPECT_EQ(RegReadString(FKey, "Utf8", 6, "x"), "x"); // counted in bytes, not characters
-    EXPECT_EQ(RegReadString(FKey, "Seven", 8, "x"), "1234567");
-    EXPECT_EQ(RegReadString(FKey, "Eight", 8, "x"), "x");
-    EXPECT_EQ(RegReadString(FKey, "Empty", 260, "x"), ""); // stored empty is not missing
-    EXPECT_EQ(RegReadString(FKey, "Missing", 260, "Text"), "Text");
-    EXPECT_EQ(RegReadString(nullptr, "Plain", 260, "d"), "d");
+    const size_t most = KRegStringMaxChars;
+    EXPECT_EQ(RegReadString(FKey, "Plain", most, "x"), "palette.pal");
+    EXPECT_EQ(RegReadString(FKey, "Comma", most, "x"), "Hello, world");
+    EXPECT_EQ(RegReadString(FKey, "Utf8", 5, "x"), "gr\xC3\xBC\xC3\x9F\xF0\x9F\x8E\xA8");
+    EXPECT_EQ(RegReadString(FKey, "Utf8", 4, "x"), "x"); // counted in characters
+    EXPECT_EQ(RegReadString(FKey, "Most", most, "x"), many);
+    EXPECT_EQ(RegReadString(FKey, "TooMany", most, "x"), "x");
+    EXPECT_EQ(RegReadString(FKey, "TooMany", SIZE_MAX, "x"), many + "x");
+    EXPECT_EQ(RegReadString(FKey, "Empty", most, "x"), ""); // stored empty is not missing
+    EXPECT_EQ(RegReadString(FKey, "Missing", most, "Text"), "Text");
+    EXPECT_EQ(RegReadString(nullptr, "Plain", most, "d"), "d");
 
     // A hand-edited value with an unquoted comma still reads as its text.
     Raw()->setValue("StartOption/List", QStringList{"a", "b"});
     Raw()->sync();
-    EXPECT_EQ(RegReadString(FKey, "List", 260, "x"), "a, b");
+    EXPECT_EQ(RegReadString(FKey, "List", KRegStringMaxChars, "x"), "a, b");
 }
 
 TEST_F(Settings, KeyPathsNameGroupsOfOneFile) {
