@@ -3,8 +3,9 @@
 // the window's backing image) followed by a forced repaint() of the window, in ms per move
 // against a budget of 4 ms; and a tap (press and release: the backup of the whole surface and
 // the undo step). The stroke's undo step is reported by its saved size, beside the whole image,
-// and the paints counted show that every move was followed by one paint of the whole view.
-// Medians of repetitions.
+// and the paints counted show that every move was followed by one paint of the whole view. The
+// ellipse's rubber band is measured beside the pen's move, in the same run. Medians of
+// repetitions.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -122,6 +123,34 @@ BENCHMARK(BM_PenMove)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(300)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+
+// The ellipse's rubber band: a drag whose box grows from 1800 x 1000 by a pixel a move, inside
+// the view; one move (the old box reset on the preview, the figure drawn, both boxes rendered
+// into the backing image) and the forced repaint, in ms per move against a budget of 4 ms.
+void BM_EllipseBandMove(benchmark::State& state) {
+    TWorkForm* form = Bench().FForm;
+    QWidget* widget = form->FRenderWindow->FWidget;
+    TToolBar_SelectTool(TTI_ELLIPSE);
+    const QPoint start(20, 20);
+    Send(widget, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    int32_t k = 0;
+    for (auto _ : state) {
+        ++k;
+        QPoint end = start + QPoint(1800 + k, 1000 + k % 40);
+        Send(widget, QEvent::MouseMove, end, Qt::NoButton, Qt::LeftButton);
+        widget->repaint();
+    }
+    TWorkForm_CancelStylus(form); // nothing drawn, nothing recorded
+    Send(widget, QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+    TToolBar_SelectTool(TTI_FREEPEN);
+    state.counters["budget_ms"] = 4;
+}
+BENCHMARK(BM_EllipseBandMove)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(60)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true);
 

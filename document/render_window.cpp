@@ -9,13 +9,16 @@
 #include <cstdlib>
 #include <new>
 
+#include <QFocusEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
 
 #include "core/error.h"
+#include "document/work_form.h"
 #include "platform/qt/window_dc.h"
 
 namespace {
@@ -24,6 +27,8 @@ class TRenderWidget final : public QWidget {
     TRenderWidget(TRenderWindow* window, QWidget* parent) : QWidget(parent), FWindow(window) {
         // Every pixel comes from the context: Qt need not clear the background first.
         setAttribute(Qt::WA_OpaquePaintEvent);
+        // A press gives the keyboard to the canvas, so Esc reaches the drag it starts.
+        setFocusPolicy(Qt::ClickFocus);
     }
     ~TRenderWidget() override {
         if (FWindow->FWidget == this) FWindow->FWidget = nullptr;
@@ -47,6 +52,24 @@ class TRenderWidget final : public QWidget {
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton) Stylus(TWE_UP, event);
+    }
+    // Esc, or the mouse or keyboard taken by another window (a popup, a dialog, another
+    // program), abandons the drag in progress.
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape && FWindow->FForm && FWindow->FForm->FStylusDown) {
+            TWorkForm_CancelStylus(FWindow->FForm);
+            event->accept();
+            return;
+        }
+        QWidget::keyPressEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        TWorkForm_CancelStylus(FWindow->FForm);
+        QWidget::focusOutEvent(event);
+    }
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::UngrabMouse) TWorkForm_CancelStylus(FWindow->FForm);
+        return QWidget::event(event);
     }
 
   private:

@@ -32,7 +32,8 @@ enum { TWS_AREA = 1, TWS_COPY_FLOAT = 2, TWS_CUT_FLOAT = 4 };
 enum { TWR_LEVEL2 = 1 };
 
 // Stylus events as the host's router receives them.
-enum { TWE_DOWN = 0, TWE_MOVE = 1, TWE_UP = 2 };
+// TWE_CANCEL: the stylus drag in progress is abandoned (Esc, or the mouse grab lost).
+enum { TWE_DOWN = 0, TWE_MOVE = 1, TWE_UP = 2, TWE_CANCEL = 3 };
 
 enum {
     KWorkFormLayerSlots = 15,
@@ -90,8 +91,9 @@ struct TWorkForm {
     int32_t FSavedScrollX, FSavedScrollY;
     double FLastZoom; // the most recent zoom other than 1.0
     int32_t FShowGrid;
-    int32_t FFitMode; // 1 after FitToScreen until the zoom is set otherwise
-    TPoint FStylus;   // render-window client point of the stylus event in hand
+    int32_t FFitMode;    // 1 after FitToScreen until the zoom is set otherwise
+    TPoint FStylus;      // render-window client point of the stylus event in hand
+    int32_t FStylusDown; // 1 from a stylus press to its release or cancel
 
     // ---- Render buffers ----
     TLayer* FComposite; // image-sized; the composed picture; owned
@@ -226,6 +228,8 @@ int32_t TWorkForm_GetLineStep(const TWorkForm* form);
 void TWorkForm_OnScrollBar(TWorkForm* form, int vertical, int action, int32_t thumb);
 // A stylus event at render-window client point (x, y), routed as the tap mode says.
 void TWorkForm_Stylus(TWorkForm* form, int event, int32_t x, int32_t y);
+// Abandons the stylus drag in progress, if any: the current tool gets TWE_CANCEL.
+void TWorkForm_CancelStylus(TWorkForm* form);
 
 // ---- Rendering (render.cpp) ----
 // Composes rect (document pixels; null: everything), renders it to the render window, shows it.

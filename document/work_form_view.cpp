@@ -390,5 +390,13 @@ void TWorkForm_Stylus(TWorkForm* form, int event, int32_t x, int32_t y) {
         if (event == TWE_UP) TWorkForm_ReplaceColourAt(form, x, y);
         return;
     }
+    if (event == TWE_DOWN) form->FStylusDown = 1;
+    if (event == TWE_UP) form->FStylusDown = 0;
     DocumentHost_Stylus(form, event, x, y);
+}
+
+void TWorkForm_CancelStylus(TWorkForm* form) {
+    if (!form || !form->FStylusDown) return;
+    form->FStylusDown = 0;
+    DocumentHost_Stylus(form, TWE_CANCEL, form->FStylus.x, form->FStylus.y);
 }

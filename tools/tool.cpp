@@ -40,6 +40,10 @@ int TTool_Stylus(TTool* tool, TWorkForm* form, int event, int32_t x, int32_t y) 
         return TTool_Move(tool, form, x, y);
     case TWE_UP:
         return TTool_Up(tool, form, x, y);
+    case TWE_CANCEL:
+        if (!tool || !tool->FOnCancel) return 0;
+        tool->FOnCancel(tool, form);
+        return 1;
     default:
         return 0;
     }

@@ -35,6 +35,7 @@ enum TToolId {
 // handle it; nobody reads the result but tests.
 typedef int (*TToolStylusProc)(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
 typedef void (*TToolProc)(TTool* tool);
+typedef void (*TToolFormProc)(TTool* tool, TWorkForm* form);
 
 struct TTool {
     int32_t FId;             // a TToolId
@@ -44,6 +45,9 @@ struct TTool {
     TToolStylusProc FOnUp;   // stylus lifted
     TToolProc FOnActivate;   // the tool becomes current
     TToolProc FOnDeactivate; // the tool stops being current
+    // The drag in progress is abandoned (Esc, or the mouse grab lost to another window): the
+    // tool shows and records nothing of it.
+    TToolFormProc FOnCancel;
 };
 
 // A zero-filled record of size bytes (at least a TTool) with FId set; null with EC_NO_MEMORY.
@@ -56,7 +60,8 @@ TTool* TTool_Destroy(TTool* tool);
 int TTool_Down(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
 int TTool_Move(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
 int TTool_Up(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
-// The handler of a work form stylus event (TWE_DOWN, TWE_MOVE, TWE_UP); 0 for any other event.
+// The handler of a work form stylus event (TWE_DOWN, TWE_MOVE, TWE_UP, and TWE_CANCEL, which
+// calls FOnCancel and answers 1 when there is one); 0 for any other event.
 int TTool_Stylus(TTool* tool, TWorkForm* form, int event, int32_t x, int32_t y);
 void TTool_Activate(TTool* tool);
 void TTool_Deactivate(TTool* tool);

@@ -19,6 +19,7 @@
 #include "tools/freehand.h"
 #include "tools/image_button.h"
 #include "tools/palette_form.h"
+#include "tools/shape.h"
 #include "tools/tool_bar_windows.h"
 
 namespace {
@@ -62,6 +63,18 @@ TTool* CreateTool(int32_t id) {
         return TFreePen_Create();
     case TTI_ERASER:
         return TEraser_Create();
+    case TTI_SOLID_LINE:
+        return TSolidLine_Create();
+    case TTI_DASH_LINE:
+        return TDashLine_Create();
+    case TTI_RECTANGLE:
+        return TRectangle_Create();
+    case TTI_FILLED_RECTANGLE:
+        return TFilledRectangle_Create();
+    case TTI_ELLIPSE:
+        return TEllipse_Create();
+    case TTI_FILLED_ELLIPSE:
+        return TFilledEllipse_Create();
     default:
         return nullptr;
     }

@@ -13,6 +13,7 @@
 #include "document/support/work_form_fixture.h"
 #include "document/undo_history.h"
 #include "shell/main_form_fixture.h"
+#include "support/test_support.h"
 #include "tools/image_button.h"
 #include "tools/palette_form.h"
 #include "tools/tool_bar.h"
@@ -82,8 +83,8 @@ TEST_F(ToolBarTest, Building_PlacesPicturesMenusAndThePenCurrent) {
         EXPECT_EQ(slot.FButton->FImages.size(), 4) << "every place shows its picture: " << i;
         QRect place = slot.FButton->FHandle->geometry();
         EXPECT_EQ(place, QRect(i < 9 ? i * 22 : -9999, 0, 22, 22)) << i;
-        // Only the pen and the eraser exist so far; the other places take no press.
-        bool exists = i < 2;
+        // The pen, the eraser and the line group exist so far; the other places take no press.
+        bool exists = KSlotToolIds[i] <= TTI_FILLED_ELLIPSE && KSlotToolIds[i] != TTI_FILL;
         EXPECT_EQ(slot.FTool != nullptr, exists) << i;
         EXPECT_EQ(slot.FButton->FState == IBST_DISABLED, !exists) << i;
     }
@@ -133,7 +134,7 @@ TEST_F(ToolBarTest, Buttons_SelectTheirToolAndATapOnTheCurrentOneActivatesItAgai
     EXPECT_EQ(FBar->FSlots[1].FChecked, 1);
     EXPECT_EQ(FBar->FSlots[0].FChecked, 0);
     // A place without a tool changes nothing.
-    ClickSlot(2);
+    ClickSlot(4);
     EXPECT_EQ(TToolBar_GetCurrentTool()->FId, TTI_ERASER);
     EXPECT_EQ(ImageButton_GetCheck(FBar->FSlots[1].FButton), 1);
     FBar->FSlots[1].FTool->FOnActivate = GEraserActivate;
@@ -145,13 +146,9 @@ TEST_F(ToolBarTest, Buttons_SelectTheirToolAndATapOnTheCurrentOneActivatesItAgai
 }
 
 TEST_F(ToolBarTest, GroupPlace_ShowsTheMemberChosenLastAndATapOnItOpensTheMenu) {
-    // Stand-ins for two members of the line group, whose own tools come later.
-    for (int32_t slot : {3, 9}) {
-        FBar->FSlots[slot].FTool = TTool_Alloc(KSlotToolIds[slot], sizeof(TTool));
-        ImageButton_SetEnabled(FBar->FSlots[slot].FButton, true);
-    }
     QMenu* menu = FBar->FSlots[3].FMenu;
-    menu->actions()[1]->setEnabled(true);
+    for (QAction* item : menu->actions())
+        EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
 
     ClickSlot(3);
     EXPECT_EQ(TToolBar_GetCurrentTool()->FId, TTI_SOLID_LINE);
@@ -380,6 +377,33 @@ TEST_F(ToolBarTest, Strokes_ReachTheCurrentToolWithItsColoursAndStatusTexts) {
     TWorkForm_Undo(Doc());
     EXPECT_EQ(Pixel(4, 8, &mask), 0x00FF00u);
     EXPECT_NE(mask, 0u);
+}
+
+// Each line-group tool, chosen from the group's menu, draws its figure from a real drag on the
+// render window as one step that undoes and redoes.
+TEST_F(ToolBarTest, LineMenu_ItemsSelectToolsThatDrawThroughTheRenderWindow) {
+    QMenu* menu = FBar->FSlots[3].FMenu;
+    for (int32_t item = 0; item < 6; ++item) {
+        menu->actions()[item]->trigger();
+        QApplication::processEvents();
+        EXPECT_EQ(TToolBar_GetCurrentTool()->FId, KSlotToolIds[item ? 8 + item : 3]);
+        Paint(0xFFFFFF);
+        TUndoHistory_Clear(Doc()->FHistory);
+        Mouse(QEvent::MouseButtonPress, 4, 4);
+        Mouse(QEvent::MouseMove, 12, 9);
+        EXPECT_EQ(PaneText(0), "(4, 4) - (12, 9) WH: 8x5");
+        Mouse(QEvent::MouseMove, 20, 12);
+        Mouse(QEvent::MouseButtonRelease, 20, 12);
+        QApplication::processEvents();
+        EXPECT_EQ(Steps(), 1) << item;
+        uint32_t mask = 0;
+        EXPECT_EQ(Pixel(8, 6, &mask) == 0, item == 0 || item == 3 || item == 5) << item;
+        std::vector<uint32_t> drawn = Colours(TWorkForm_GetBackground(Doc())->FImage);
+        TWorkForm_Undo(Doc());
+        EXPECT_EQ(Pixel(8, 6, &mask), 0xFFFFFFu);
+        TWorkForm_Redo(Doc());
+        EXPECT_EQ(Colours(TWorkForm_GetBackground(Doc())->FImage), drawn);
+    }
 }
 
 } // namespace

@@ -1,0 +1,254 @@
+// The shape tools: the drag with its rubber band on the work form's preview surface, the figure
+// drawn on release and its shape step, and the six drawing procedures. The band's cost follows
+// the figure: each move resets and shows only the old and new bounding rectangles. Uses the work
+// form for coordinates, the preview, repaints and the history, the tool bar for the settings.
+#include "tools/shape.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/error.h"
+#include "core/image.h"
+#include "core/layer.h"
+#include "document/host.h"
+#include "document/undo_step.h"
+#include "document/work_form.h"
+#include "tools/tool_bar.h"
+
+int32_t GShapeWidth = 1;
+
+namespace {
+enum { KDashStyle = 2 };
+
+TShapeTool* AsShape(TTool* tool) {
+    return reinterpret_cast<TShapeTool*>(tool);
+}
+
+// The box of two unordered points, as the rectangle and ellipse drawing take it.
+TRectLTRB Box(TPoint a, TPoint b) {
+    return {a.x < b.x ? a.x : b.x, a.y < b.y ? a.y : b.y, a.x < b.x ? b.x : a.x,
+            a.y < b.y ? b.y : a.y};
+}
+
+// ---- The figures; each draws with the settings already in the surface ----
+
+void DrawSolidLine(TLayer* surface, TPoint a, TPoint b) {
+    TPoint points[2] = {a, b};
+    TLayer_Polyline(surface, points, 2);
+}
+
+void DrawDashLine(TLayer* surface, TPoint a, TPoint b) {
+    TImage* image = surface->FImage;
+    int32_t style = image->FLineStyle;
+    image->FLineStyle = KDashStyle;
+    DrawSolidLine(surface, a, b);
+    image->FLineStyle = style;
+}
+
+// The rectangle and ellipse figures, outlined or filled with the pen's colour.
+template <int (*Outline)(TLayer*, int32_t, int32_t, int32_t, int32_t, uint32_t, uint32_t, int32_t)>
+void DrawOutline(TLayer* surface, TPoint a, TPoint b) {
+    const TDrawAttr& attr = surface->FImage->FDrawAttr;
+    TRectLTRB r = Box(a, b);
+    Outline(surface, r.left, r.top, r.right, r.bottom, attr.FColor, attr.FMaskValue,
+            attr.FPenWidth);
+}
+
+template <int (*Filled)(TLayer*, int32_t, int32_t, int32_t, int32_t, uint32_t, uint32_t, uint32_t,
+                        int32_t)>
+void DrawFilled(TLayer* surface, TPoint a, TPoint b) {
+    const TDrawAttr& attr = surface->FImage->FDrawAttr;
+    TRectLTRB r = Box(a, b);
+    Filled(surface, r.left, r.top, r.right, r.bottom, attr.FColor, attr.FColor, attr.FMaskValue,
+           attr.FPenWidth);
+}
+
+// ---- The drag ----
+
+// The pixels a figure between the two points may touch: the box grown by the pen's reach.
+TRectXYWH Bounds(TPoint a, TPoint b, int32_t penWidth) {
+    int32_t r = penWidth / 2 + 1;
+    TRectLTRB box = Box(a, b);
+    TRectLTRB grown = {box.left - r, box.top - r, box.right + r, box.bottom + r};
+    TRectXYWH out;
+    RectLTRBToXYWH(&out, &grown);
+    return out;
+}
+
+void ShowDrag(const TShapeTool* tool) {
+    char text[96];
+    std::snprintf(text, sizeof text, "(%d, %d) - (%d, %d) WH: %dx%d", int(tool->FStart.x),
+                  int(tool->FStart.y), int(tool->FEnd.x), int(tool->FEnd.y),
+                  int(std::abs(tool->FEnd.x - tool->FStart.x)),
+                  int(std::abs(tool->FEnd.y - tool->FStart.y)));
+    DocumentHost_SetStatusText(text);
+}
+
+TPoint StylusPoint(TWorkForm* form) {
+    TPoint p = {0, 0};
+    TWorkForm_GetStylusPoint(form, &p);
+    return p;
+}
+
+// The band's rectangle back from the composed picture, on the preview and on the screen.
+void EraseBand(TShapeTool* tool, TWorkForm* form) {
+    if (!form || !form->FPreview || !form->FPreview->FImage) return;
+    const int32_t width = form->FPreview->FImage->FDrawAttr.FPenWidth;
+    TRectXYWH band = Bounds(tool->FStart, tool->FEnd, width);
+    TWorkForm_ResetPreview(form, &band);
+    TWorkForm_RenderPreview(form, &band);
+}
+
+int ShapeDown(TTool* base, TWorkForm* form, int32_t x, int32_t y) {
+    TShapeTool* tool = AsShape(base);
+    if (!form || !form->FPreview || !form->FPreview->FImage) return 0;
+    if (tool->FDragging) EraseBand(tool, form); // a press without the release before it
+    tool->FStart = tool->FEnd = TWorkForm_ClientToImage(form, {x, y});
+    tool->FDragging = 1;
+    // The band is always opaque, in the selected swatch's colour.
+    TDrawAttr attr = {};
+    TToolBar_GetDrawAttr(&attr);
+    attr.FMaskValue = 0xFFFFFF;
+    TLayer_SetDrawAttr(form->FPreview, &attr);
+    TWorkForm_ResetPreview(form, nullptr);
+    ShowDrag(tool);
+    return 1;
+}
+
+int ShapeMove(TTool* base, TWorkForm* form, int32_t, int32_t) {
+    TShapeTool* tool = AsShape(base);
+    if (!tool->FDragging) return 0;
+    TPoint p = StylusPoint(form);
+    if (p.x == tool->FEnd.x && p.y == tool->FEnd.y) return 1;
+    const int32_t width = form->FPreview->FImage->FDrawAttr.FPenWidth;
+    TRectXYWH shown = Bounds(tool->FStart, tool->FEnd, width);
+    TWorkForm_ResetPreview(form, &shown);
+    tool->FEnd = p;
+    if (tool->FDrawShape && (tool->FStart.x != p.x || tool->FStart.y != p.y))
+        tool->FDrawShape(form->FPreview, tool->FStart, tool->FEnd);
+    TRectXYWH now = Bounds(tool->FStart, tool->FEnd, width);
+    RectUnionXYWH(&shown, &now);
+    TWorkForm_RenderPreview(form, &shown);
+    ShowDrag(tool);
+    return 1;
+}
+
+void RedoShape(TUndoStep* step) {
+    TLayer* surface = step->FTarget;
+    TUndoAreaStep* area = reinterpret_cast<TUndoAreaStep*>(step);
+    int32_t count = 0;
+    const TPoint* points = TUndoStep_GetPoints(step, &count);
+    if (!surface || !surface->FImage || !area->FDrawProc || count < 2) return;
+    TLayer_SetDrawAttr(surface, &area->FSettings);
+    area->FDrawProc(surface, points[0], points[1]);
+    TRectLTRB r;
+    RectXYWHToLTRB(&r, &step->FRect);
+    TLayer_ToDocRect(surface, &r);
+    TRectXYWH doc;
+    RectLTRBToXYWH(&doc, &r);
+    TWorkForm_RepaintRect(step->FForm ? step->FForm : TWorkForm_GetActive(), &doc);
+}
+
+// Draws the figure of the drag (FStart, FEnd in surface pixels) on surface and records it; a
+// figure whose step cannot be made still stands, and the document then asks to be saved.
+void DrawAndRecord(TShapeTool* tool, TWorkForm* form, TLayer* surface) {
+    TDrawAttr attr = {};
+    TToolBar_GetDrawAttr(&attr);
+    TRectXYWH bounds = Bounds(tool->FStart, tool->FEnd, attr.FPenWidth);
+    TUndoStep* step =
+        TUndoStep_CreateShapeStep(RedoShape, tool->FDrawShape, &bounds, surface, form);
+    if (step) {
+        TPoint points[2] = {tool->FStart, tool->FEnd};
+        TUndoStep_SetSettings(step, &attr);
+        if (TUndoStep_SetPoints(step, points, 2) != 0) step = TUndoStep_Destroy(step);
+    }
+    TWorkForm_AddUndo(form, step); // null: the change is marked unrecorded
+    TLayer_SetDrawAttr(surface, &attr);
+    tool->FDrawShape(surface, tool->FStart, tool->FEnd);
+    TRectLTRB r;
+    RectXYWHToLTRB(&r, &bounds);
+    TLayer_ToDocRect(surface, &r);
+    TRectXYWH doc;
+    RectLTRBToXYWH(&doc, &r);
+    TWorkForm_RepaintRect(form, &doc);
+}
+
+int ShapeUp(TTool* base, TWorkForm* form, int32_t, int32_t) {
+    TShapeTool* tool = AsShape(base);
+    if (!tool->FDragging) return 0;
+    tool->FDragging = 0;
+    TPoint p = StylusPoint(form);
+    if (p.x == tool->FStart.x && p.y == tool->FStart.y) {
+        // A tap draws nothing; a band left by a last move elsewhere goes too.
+        if (tool->FEnd.x != p.x || tool->FEnd.y != p.y) EraseBand(tool, form);
+        return 1;
+    }
+    TLayer* surface = TWorkForm_GetActiveLayer(form);
+    if (!surface || !surface->FImage) {
+        EraseBand(tool, form);
+        return 0;
+    }
+    TLayer_ToLocalPoint(surface, &tool->FStart);
+    TLayer_ToLocalPoint(surface, &tool->FEnd);
+    DrawAndRecord(tool, form, surface);
+    return 1;
+}
+
+void ShapeCancel(TTool* base, TWorkForm* form) {
+    TShapeTool* tool = AsShape(base);
+    if (!tool->FDragging) return;
+    tool->FDragging = 0;
+    EraseBand(tool, form);
+    DocumentHost_SetStatusText("");
+}
+
+// All but the rectangle share GShapeWidth.
+void SharedWidthActivate(TTool*) {
+    if (GShapeWidth >= 1) TToolBar_SetPenWidth(GShapeWidth);
+}
+
+void SharedWidthDeactivate(TTool* base) {
+    TShapeTool* tool = AsShape(base);
+    TToolBar_GetDrawAttr(&tool->FSaved);
+    GShapeWidth = tool->FSaved.FPenWidth;
+}
+
+TTool* CreateShape(int32_t id, TUndoDrawProc draw, bool sharedWidth) {
+    TTool* base = TTool_Alloc(id, sizeof(TShapeTool));
+    if (!base) return nullptr;
+    base->FOnDown = ShapeDown;
+    base->FOnMove = ShapeMove;
+    base->FOnUp = ShapeUp;
+    base->FOnCancel = ShapeCancel;
+    if (sharedWidth) {
+        base->FOnActivate = SharedWidthActivate;
+        base->FOnDeactivate = SharedWidthDeactivate;
+    }
+    AsShape(base)->FDrawShape = draw;
+    return base;
+}
+} // namespace
+
+TTool* TSolidLine_Create() {
+    return CreateShape(TTI_SOLID_LINE, DrawSolidLine, true);
+}
+
+TTool* TDashLine_Create() {
+    return CreateShape(TTI_DASH_LINE, DrawDashLine, true);
+}
+
+TTool* TRectangle_Create() {
+    return CreateShape(TTI_RECTANGLE, DrawOutline<TLayer_Rectangle>, false);
+}
+
+TTool* TFilledRectangle_Create() {
+    return CreateShape(TTI_FILLED_RECTANGLE, DrawFilled<TLayer_FillRect>, true);
+}
+
+TTool* TEllipse_Create() {
+    return CreateShape(TTI_ELLIPSE, DrawOutline<TLayer_Ellipse>, true);
+}
+
+TTool* TFilledEllipse_Create() {
+    return CreateShape(TTI_FILLED_ELLIPSE, DrawFilled<TLayer_FillEllipse>, true);
+}
