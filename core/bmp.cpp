@@ -298,8 +298,12 @@ static int ReadPreviewRow(std::FILE* file, const TBmpFile& bmp, int64_t index, T
     const uint64_t dataSize = DataSize(bmp), total = stride * uint64_t(bmp.FHeight);
     const uint64_t fits = dataSize < total ? dataSize : total;
     const uint64_t want = start >= fits ? 0 : fits - start < stride ? fits - start : stride;
-    std::memset(row->FBits, 0, size_t(stride));
-    return std::fread(row->FBits, 1, size_t(want), file) == want && want == stride ? 1 : 0;
+    // The row image may be narrower than the file's rows (see below): the rest is skipped.
+    const uint64_t room = uint64_t(row->FWidth) * 3, take = want < room ? want : room;
+    std::memset(row->FBits, 0, size_t(room));
+    if (std::fread(row->FBits, 1, size_t(take), file) != take) return 0;
+    if (want > take && std::fseek(file, long(want - take), SEEK_CUR) != 0) return 0;
+    return want == stride ? 1 : 0;
 }
 
 int BMP_LoadPreviewStream(TImage* image, std::FILE* file, const TRectXYWH* box) {
@@ -316,8 +320,13 @@ int BMP_LoadPreviewStream(TImage* image, std::FILE* file, const TRectXYWH* box) 
     const int32_t height = fileHeight < box->height ? fileHeight : box->height;
     if (TImage_Reset(&image, width, height, 24, 0) != 0) return Fail(nullptr, EC_NO_MEMORY);
     if (int code = ReadTables(file, &bmp, nullptr)) return Fail(nullptr, code);
-    // One stored row at a time, converted at the file's full width: memory stays one row's.
-    TImage* row = TImage_Create(fileWidth, 1, 24, 0);
+    // One stored row at a time, and of it no more pixels than the file holds bytes: a pixel
+    // further along any row lies past the file's end and is black, so a header's claim of a
+    // huge width costs no more memory than the file's size.
+    const long fileBytes = FileSize(file);
+    const int64_t reachable = fileBytes < 0 ? 1 : int64_t(fileBytes) / (bits / 8) + 1;
+    const int32_t rowWidth = reachable < fileWidth ? int32_t(reachable) : fileWidth;
+    TImage* row = TImage_Create(rowWidth, 1, 24, 0);
     if (!row) return Fail(nullptr, EC_NO_MEMORY);
     const uint64_t rowBytes = bits == 24 ? FileStride(bmp) : RowLength(bmp);
     const int32_t xStep = fileWidth / box->width > 1 ? fileWidth / box->width : 1;
@@ -333,7 +342,7 @@ int BMP_LoadPreviewStream(TImage* image, std::FILE* file, const TRectXYWH* box) 
         // Bottom-up files give the bottom row first; top-down ones the top row.
         uint8_t* dst = TImage_GetRow(image, bmp.FTopDown ? filled : height - 1 - filled);
         int64_t sx = 0;
-        for (int32_t x = 0; x < width && sx < fileWidth; ++x, sx += xStep)
+        for (int32_t x = 0; x < width && sx < rowWidth; ++x, sx += xStep)
             std::memcpy(dst + size_t(x) * 3, row->FBits + size_t(sx) * 3, 3);
         consumed += yStep;
         if (!more) break; // the rows left stay as black as loading leaves them

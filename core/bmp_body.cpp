@@ -119,17 +119,23 @@ int BMP_ConvertRows(TImage* image, std::FILE* file, int bits, uint32_t rowLength
         ch[2] = MakeChannel(masks->FBlue);
     }
     uint8_t seen = 0;
-    for (int32_t i = 0; i < image->FHeight; ++i) {
-        std::memset(buffer, 0, pixelBytes);
+    const size_t step = size_t(bits / 8);
+    // Rows of no bytes convert from zeros only: the image holds what they would give.
+    for (int32_t i = 0; readBytes && i < image->FHeight; ++i) {
         size_t got = std::fread(buffer, 1, readBytes, file);
         if (got == readBytes && rowLength > readBytes)
             std::fseek(file, long(rowLength - readBytes), SEEK_CUR);
+        // Only the pixels that arrived convert (a part pixel with zeros for its missing bytes);
+        // the rest of the row is black.
+        const size_t arrived = (got + step - 1) / step;
+        std::memset(buffer + got, 0, arrived * step - got);
         uint8_t* dst = image->FBits + size_t(image->FStride) * size_t(i);
         if (masks)
-            ConvertMasked(buffer, dst, width, bits, ch);
+            ConvertMasked(buffer, dst, int32_t(arrived), bits, ch);
         else
-            CopyFirstThree(buffer, dst, width);
-        if (alphaPlane && bits == 32) seen |= AlphaToPlane(buffer, width, alphaPlane, i);
+            CopyFirstThree(buffer, dst, int32_t(arrived));
+        std::memset(dst + arrived * 3, 0, (size_t(width) - arrived) * 3);
+        if (alphaPlane && bits == 32) seen |= AlphaToPlane(buffer, int32_t(arrived), alphaPlane, i);
         // Past the end of the data every row would convert from zeros: the fresh image and
         // plane already hold what they would get.
         if (got < readBytes) break;

@@ -87,30 +87,31 @@ int ReadHeader(std::FILE* file, int* count) {
     return *count ? 0 : EC_UNKNOWN_FORMAT;
 }
 
-// Opens name, checks its header and reads directory entry index. Returns 0 with *out open;
-// the image count (last error cleared) when index is out of range; -1 with the last error
-// set. The file stays open only when 0 is returned.
-int OpenEntry(const char* name, int32_t index, std::FILE** out, TIcoEntry* entry) {
-    std::FILE* file = std::fopen(name, "rb");
-    if (!file) return Fail(nullptr, EC_READ_FAILED);
+// Reads the header from the file's first byte. Returns 0 with *count, or an error code.
+int ReadHeaderAtStart(std::FILE* file, int* count) {
+    if (std::fseek(file, 0, SEEK_SET) != 0) return EC_READ_FAILED;
+    return ReadHeader(file, count);
+}
+
+// Checks the file's header and reads directory entry index. Returns 0 with *entry; the image
+// count (last error cleared) when index is out of range; -1 with the last error set.
+int FindEntry(std::FILE* file, int32_t index, TIcoEntry* entry) {
     int count = 0;
-    if (int code = ReadHeader(file, &count)) return Fail(file, code);
+    if (int code = ReadHeaderAtStart(file, &count)) return Fail(nullptr, code);
     if (index < 0 || index >= count) {
-        std::fclose(file);
         ClearLastErrorCode();
         return count;
     }
     uint8_t b[KEntrySize];
     if (ReadAt(file, KHeaderSize + uint64_t(index) * KEntrySize, b, sizeof b) != sizeof b)
-        return Fail(file, EC_READ_FAILED);
-    if (std::fseek(file, 0, SEEK_END) != 0) return Fail(file, EC_READ_FAILED);
+        return Fail(nullptr, EC_READ_FAILED);
+    if (std::fseek(file, 0, SEEK_END) != 0) return Fail(nullptr, EC_READ_FAILED);
     const long size = std::ftell(file);
     const uint64_t bytes = GetU32LE(b + 8), offset = GetU32LE(b + 12);
-    if (size < 0 || offset >= uint64_t(size)) return Fail(file, EC_READ_FAILED);
+    if (size < 0 || offset >= uint64_t(size)) return Fail(nullptr, EC_READ_FAILED);
     const uint64_t room = uint64_t(size) - offset;
     entry->FOffset = offset;
     entry->FEnd = offset + (bytes < room ? bytes : room);
-    *out = file;
     return 0;
 }
 
@@ -235,12 +236,11 @@ int LoadPngEntry(std::FILE* file, const TIcoEntry& entry, const uint8_t* head, s
 
 } // namespace
 
-int ICO_Load(TImage* image, const char* name) {
-    if (!image || !name) return Fail(nullptr, EC_NULL_OBJECT);
+int ICO_LoadStream(TImage* image, std::FILE* file) {
+    if (!image || !file) return Fail(nullptr, EC_NULL_OBJECT);
     const int32_t index = image->FIconIndex;
-    std::FILE* file = nullptr;
     TIcoEntry entry;
-    if (int result = OpenEntry(name, index, &file, &entry)) return result;
+    if (int result = FindEntry(file, index, &entry)) return result;
     uint8_t head[BMP_INFO_HEADER_SIZE];
     const size_t got = ReadAt(file, entry.FOffset, head, sizeof head);
     int result;
@@ -250,32 +250,44 @@ int ICO_Load(TImage* image, const char* name) {
         result = Fail(nullptr, EC_READ_FAILED);
     else
         result = LoadBmpEntry(file, entry, head, image);
-    std::fclose(file);
     image->FIconIndex = index; // resetting the image cleared it
     if (result == 0) ClearLastErrorCode();
     return result;
+}
+
+int ICO_Load(TImage* image, const char* name) {
+    if (!image || !name) return Fail(nullptr, EC_NULL_OBJECT);
+    std::FILE* file = std::fopen(name, "rb");
+    if (!file) return Fail(nullptr, EC_READ_FAILED);
+    int result = ICO_LoadStream(image, file);
+    std::fclose(file);
+    return result;
+}
+
+int ICO_GetImageCountStream(std::FILE* file) {
+    if (!file) return Fail(nullptr, EC_NULL_OBJECT);
+    int count = 0;
+    if (int code = ReadHeaderAtStart(file, &count)) return Fail(nullptr, code);
+    ClearLastErrorCode();
+    return count;
 }
 
 int ICO_GetImageCount(const char* name) {
     if (!name) return Fail(nullptr, EC_NULL_OBJECT);
     std::FILE* file = std::fopen(name, "rb");
     if (!file) return Fail(nullptr, EC_READ_FAILED);
-    int count = 0;
-    if (int code = ReadHeader(file, &count)) return Fail(file, code);
+    int count = ICO_GetImageCountStream(file);
     std::fclose(file);
-    ClearLastErrorCode();
     return count;
 }
 
-int ICO_GetImageInfo(TImage* image, int32_t index, const char* name, TBitmapInfoHeader* out) {
+int ICO_GetImageInfoStream(TImage* image, int32_t index, std::FILE* file, TBitmapInfoHeader* out) {
     (void)image;
-    if (!name || !out) return Fail(nullptr, EC_NULL_OBJECT);
-    std::FILE* file = nullptr;
+    if (!file || !out) return Fail(nullptr, EC_NULL_OBJECT);
     TIcoEntry entry;
-    if (int result = OpenEntry(name, index, &file, &entry)) return result;
+    if (int result = FindEntry(file, index, &entry)) return result;
     uint8_t head[BMP_INFO_HEADER_SIZE];
     const size_t got = ReadAt(file, entry.FOffset, head, sizeof head);
-    std::fclose(file);
     if (IcoPng_HasSignature(head, got)) {
         const uint64_t size = entry.FEnd - entry.FOffset;
         if (IcoPng_ReadInfo(head, got < size ? got : size_t(size), out) != 0) return -1;
@@ -291,6 +303,15 @@ int ICO_GetImageInfo(TImage* image, int32_t index, const char* name, TBitmapInfo
     }
     ClearLastErrorCode();
     return 0;
+}
+
+int ICO_GetImageInfo(TImage* image, int32_t index, const char* name, TBitmapInfoHeader* out) {
+    if (!name || !out) return Fail(nullptr, EC_NULL_OBJECT);
+    std::FILE* file = std::fopen(name, "rb");
+    if (!file) return Fail(nullptr, EC_READ_FAILED);
+    int result = ICO_GetImageInfoStream(image, index, file, out);
+    std::fclose(file);
+    return result;
 }
 
 // ---- writing -------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "core/palette_entry.h"
 
@@ -23,10 +24,15 @@ struct TBitmapInfoHeader;
 // EC_NO_MEMORY (before allocating). A failed load leaves a partly filled image that callers
 // discard.
 int ICO_Load(TImage* image, const char* name);
+// ICO_Load over a stream the caller owns whose byte 0 is the file's first byte, read from there
+// whatever its position; the stream stays open. Same checks, results and errors (EC_NULL_OBJECT
+// for a missing stream). The ...Stream forms below read alike.
+int ICO_LoadStream(TImage* image, std::FILE* file);
 
 // The header's image count (1 or more); -1 with EC_READ_FAILED when the file can't be opened or
 // its header is short, EC_UNKNOWN_FORMAT when the header is refused or the count is 0.
 int ICO_GetImageCount(const char* name);
+int ICO_GetImageCountStream(std::FILE* file);
 
 // Fills out with the information header of image index: for a BMP-style entry its own header
 // with the height halved and the image size set to the colour stride x that height, for a PNG
@@ -34,6 +40,7 @@ int ICO_GetImageCount(const char* name);
 // used. Returns 0; -1 with the last error set (as ICO_Load, plus EC_NULL_OBJECT for a missing
 // name or out); or the image count when index is not below it.
 int ICO_GetImageInfo(TImage* image, int32_t index, const char* name, TBitmapInfoHeader* out);
+int ICO_GetImageInfoStream(TImage* image, int32_t index, std::FILE* file, TBitmapInfoHeader* out);
 
 // Writes image (24-bit; FPalette seeds the palette) as a one-image icon at 8 bits per pixel with
 // 256 palette entries and its mask plane as the AND mask. Returns 0; -1 with the last error:

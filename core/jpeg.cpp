@@ -332,15 +332,24 @@ static int RunDecoder(TJpegDecoder* dec, TImage* image, const TRectXYWH* box) {
     return result;
 }
 
-static int DecodeFile(TImage* image, const char* name, const TRectXYWH* box) {
-    std::FILE* file = std::fopen(name, "rb");
-    if (!file) return SetLastErrorCode(EC_READ_FAILED), -1;
+static int DecodeStream(TImage* image, std::FILE* file, const TRectXYWH* box) {
     TJpegDecoder dec = {};
     dec.FFile = file;
     int result = RunDecoder(&dec, image, box);
-    std::fclose(file);
     if (result == 0) ClearLastErrorCode();
     return result;
+}
+
+static int DecodeFile(TImage* image, const char* name, const TRectXYWH* box) {
+    std::FILE* file = std::fopen(name, "rb");
+    if (!file) return SetLastErrorCode(EC_READ_FAILED), -1;
+    int result = DecodeStream(image, file, box);
+    std::fclose(file);
+    return result;
+}
+
+static bool BoxHasPixels(const TRectXYWH* box) {
+    return box->width > 0 && box->height > 0;
 }
 
 int JPEG_Load(TImage* image, const char* name) {
@@ -348,10 +357,21 @@ int JPEG_Load(TImage* image, const char* name) {
     return DecodeFile(image, name, nullptr);
 }
 
+int JPEG_LoadStream(TImage* image, std::FILE* file) {
+    if (!image || !file) return SetLastErrorCode(EC_NULL_OBJECT), -1;
+    return DecodeStream(image, file, nullptr);
+}
+
 int JPEG_LoadPreview(TImage* image, const char* name, const TRectXYWH* box) {
     if (!image || !name || !box) return SetLastErrorCode(EC_NULL_OBJECT), -1;
-    if (box->width <= 0 || box->height <= 0) return SetLastErrorCode(EC_EMPTY_AREA), -1;
+    if (!BoxHasPixels(box)) return SetLastErrorCode(EC_EMPTY_AREA), -1;
     return DecodeFile(image, name, box);
+}
+
+int JPEG_LoadPreviewStream(TImage* image, std::FILE* file, const TRectXYWH* box) {
+    if (!image || !file || !box) return SetLastErrorCode(EC_NULL_OBJECT), -1;
+    if (!BoxHasPixels(box)) return SetLastErrorCode(EC_EMPTY_AREA), -1;
+    return DecodeStream(image, file, box);
 }
 
 // ---- encoding ------------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 // Knows nothing of layers, documents or windows; the dispatch by name is image_file.cpp's.
 #pragma once
 
+#include <cstdio>
+
 #include "core/image.h"
 
 // Reads name into image, which is reset to the file's size, 24 bits, TIF_HASMASK | TIF_BOTTOMUP,
@@ -17,6 +19,10 @@
 // A file cut short inside its scan data is a warning to the codec, not an error: it loads, with
 // the missing part filled in by the codec.
 int JPEG_Load(TImage* image, const char* name);
+// JPEG_Load over a stream the caller owns, read from its position; the stream stays open,
+// wherever the codec stopped reading. Same results and errors (EC_READ_FAILED for an empty
+// stream, EC_NULL_OBJECT for a missing one).
+int JPEG_LoadStream(TImage* image, std::FILE* file);
 
 // Writes a 24-bit image as a baseline, sequential JPEG of quality 70 with the codec's defaults
 // (2x2 chroma subsampling, standard Huffman tables), atomically: the file appears complete or
@@ -36,3 +42,5 @@ int JPEG_Save(const TImage* image, const char* name);
 // missing box and EC_EMPTY_AREA for a box without pixels. A failed preview leaves the image
 // partly filled; callers discard it.
 int JPEG_LoadPreview(TImage* image, const char* name, const TRectXYWH* box);
+// JPEG_LoadPreview over a stream, as JPEG_LoadStream reads one.
+int JPEG_LoadPreviewStream(TImage* image, std::FILE* file, const TRectXYWH* box);

@@ -94,13 +94,19 @@ static int ReadColours(std::FILE* file, TPaletteEntry* entries) {
     return count;
 }
 
+int ReadPaletteStream(TPaletteEntry* entries, std::FILE* file) {
+    if (!entries || !file) return SetLastErrorCode(EC_NULL_OBJECT), -1;
+    int count = ReadColours(file, entries);
+    if (count > 0) ClearLastErrorCode();
+    return count;
+}
+
 int ReadPaletteFile(TPaletteEntry* entries, const char* path) {
     if (!entries || !path) return SetLastErrorCode(EC_NULL_OBJECT), -1;
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return SetLastErrorCode(EC_READ_FAILED), -1;
-    int count = ReadColours(file, entries);
+    int count = ReadPaletteStream(entries, file);
     std::fclose(file);
-    if (count > 0) ClearLastErrorCode();
     return count;
 }
 

@@ -3,6 +3,8 @@
 // and the atomic save helper for writing. No windows or dialogs here.
 #pragma once
 
+#include <cstdio>
+
 #include "core/palette_entry.h"
 
 enum { KPaletteSize = 256 }; // entries of a document palette
@@ -20,6 +22,9 @@ int MakeHueGradient(TPaletteEntry* entries, int count);
 // (cannot open, or a read error) or EC_UNKNOWN_FORMAT (no colour line). Only the colours read
 // are changed (their fourth bytes kept), even on a read error part way.
 int ReadPaletteFile(TPaletteEntry* entries, const char* path);
+// ReadPaletteFile over a stream the caller owns, read from its position to its end; the stream
+// stays open. Same results and errors (EC_NULL_OBJECT for a missing stream).
+int ReadPaletteStream(TPaletteEntry* entries, std::FILE* file);
 // Writes count entries as "%d\n" lines, atomically: on any failure the file at path is as it
 // was and nothing else is left behind. Returns 0 with the last error cleared; -1 with
 // EC_WRITE_FAILED (null entries or path, negative count, or the write failed).

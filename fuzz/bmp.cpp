@@ -9,16 +9,22 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::string path = FuzzWriteInput(data, size, ".bmp");
+    std::FILE* stream = FuzzOpenInput(data, size);
+    if (!stream) return 0;
     TImage* image = TImage_Create(1, 1, 24, 0);
-    if (BMP_Load(image, path.c_str()) == 0) {
+    if (BMP_LoadStream(image, stream) == 0) {
         // A loaded picture owns all of its memory: its last bytes must be addressable.
         volatile uint8_t last = image->FBits[image->FSize - 1];
         last = image->FMask->FBits[image->FMask->FSize - 1];
         (void)last;
     }
+    std::fclose(stream);
     TRectXYWH box = {0, 0, 37, 29};
-    BMP_LoadPreview(image, path.c_str(), &box);
+    stream = FuzzOpenInput(data, size);
+    if (stream) {
+        BMP_LoadPreviewStream(image, stream, &box);
+        std::fclose(stream);
+    }
     TImage_Destroy(image);
     return 0;
 }

@@ -21,8 +21,8 @@ namespace {
 const int64_t KRoundTripPixels = 4096;
 
 // A plane's first and last bytes: the sanitizer knows each allocation as one block, so both
-// being addressable shows the plane owns all FSize bytes (touching every byte of a 64 MiB
-// picture that a few header bytes asked for would eat the run).
+// being addressable shows the plane owns all FSize bytes (touching every byte of a picture at
+// the pixel limit that a few header bytes asked for would eat the run).
 void TouchEnds(const TImage* plane) {
     volatile uint8_t keep = plane->FBits[0];
     keep = plane->FBits[plane->FSize - 1];

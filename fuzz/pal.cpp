@@ -9,12 +9,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool ready = (FuzzSetUp(), true);
     (void)ready;
-    std::string path = FuzzWriteInput(data, size, ".pal");
-    if (path.empty()) return 0;
+    std::FILE* stream = FuzzOpenInput(data, size);
+    if (!stream) return 0;
     TPaletteEntry entries[KPaletteSize + 1];
     for (int i = 0; i <= KPaletteSize; ++i)
         entries[i] = TPaletteEntry{1, 2, 3, uint8_t(i)};
-    int count = ReadPaletteFile(entries, path.c_str());
+    int count = ReadPaletteStream(entries, stream);
+    std::fclose(stream);
     if (count == 0 || count < -1 || count > KPaletteSize) __builtin_trap();
     for (int i = 0; i <= KPaletteSize; ++i) {
         if (entries[i].FReserved != uint8_t(i)) __builtin_trap();

@@ -560,6 +560,25 @@ TEST(BmpPreview, ShowsTheLoadedPixelsReduced) {
     }
 }
 
+// A header's claim of a huge width costs a preview no more memory than the file holds: the few
+// pixels there are show, the rest is black.
+TEST(BmpPreview, AHugeClaimedWidthTakesNoMoreMemoryThanTheFile) {
+    LimitGuard limit;
+    TImage_SetPixelLimit(1 << 20);
+    for (uint16_t bits : {24, 32}) {
+        BmpLayout layout;
+        layout.width = 2000000, layout.height = 1, layout.bits = bits;
+        layout.data = {10, 20, 30, 0, 40, 50, 60, 0};
+        std::string path = TestTempDir() + "/wide.bmp";
+        WriteWholeFile(path, BuildBmp(layout));
+        ImagePtr preview(TImage_Create(1, 1, 24, 0));
+        TRectXYWH box = {0, 0, 4, 4};
+        ASSERT_EQ(BMP_LoadPreview(preview.get(), path.c_str(), &box), 0) << bits;
+        EXPECT_EQ(TImage_GetPixel(preview.get(), 0, 0), 0x0A141Eu) << bits;
+        EXPECT_EQ(TImage_GetPixel(preview.get(), 1, 0), 0u) << "past the file: black";
+    }
+}
+
 TEST(BmpPreview, PalettedFilesAreNotPreviewed) {
     std::string path = SharedDir() + "/corpus/bmp/bmp-8bit-pil-L-31x9.bmp";
     TImage preview = {};

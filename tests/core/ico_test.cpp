@@ -567,3 +567,39 @@ TEST_F(IcoSaveFailure, PathUnderARegularFileFails) {
     EXPECT_EQ(ICO_Save(image.get(), (target + "/inside.ico").c_str()), -1);
     ExpectUntouched("path under a file");
 }
+
+// The stream forms read a file held in memory as the named forms read it from the disk, every
+// index of every corpus icon (one stream for all the calls on a file: each reads from byte 0).
+TEST(IcoStream, ReadsAsTheNamedFormsDo) {
+    std::vector<TCorpusCase> cases = CorpusCases("ico");
+    ASSERT_GE(cases.size(), 20u);
+    for (const TCorpusCase& c : cases) {
+        Bytes bytes = ReadWholeFile(c.FPath);
+        std::FILE* stream = fmemopen(bytes.data(), bytes.size(), "rb");
+        ASSERT_NE(stream, nullptr) << c.FId;
+        const int count = ICO_GetImageCount(c.FPath.c_str());
+        EXPECT_EQ(ICO_GetImageCountStream(stream), count) << c.FId;
+        for (int32_t index = -1; index <= count; ++index) {
+            SCOPED_TRACE(c.FId + " index " + std::to_string(index));
+            TBitmapInfoHeader named = {}, streamed = {};
+            int result = ICO_GetImageInfo(nullptr, index, c.FPath.c_str(), &named);
+            int code = GetLastErrorCode();
+            EXPECT_EQ(ICO_GetImageInfoStream(nullptr, index, stream, &streamed), result);
+            EXPECT_EQ(GetLastErrorCode(), code);
+            EXPECT_EQ(std::memcmp(&named, &streamed, sizeof named), 0);
+            ImagePtr fromFile(TImage_Create(1, 1, 24, 0)), fromStream(TImage_Create(1, 1, 24, 0));
+            fromFile->FIconIndex = fromStream->FIconIndex = index;
+            result = ICO_Load(fromFile.get(), c.FPath.c_str());
+            code = GetLastErrorCode();
+            EXPECT_EQ(ICO_LoadStream(fromStream.get(), stream), result);
+            EXPECT_EQ(GetLastErrorCode(), code);
+            EXPECT_EQ(fromStream->FIconIndex, index);
+            if (result == 0) {
+                EXPECT_EQ(PixelDump(fromStream.get()), PixelDump(fromFile.get()));
+            }
+        }
+        std::fclose(stream);
+    }
+    EXPECT_EQ(ICO_GetImageCountStream(nullptr), -1);
+    EXPECT_EQ(GetLastErrorCode(), EC_NULL_OBJECT);
+}

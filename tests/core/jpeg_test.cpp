@@ -510,3 +510,34 @@ TEST(JpegPreview, RefusesMissingOrEmptyBoxesAndBrokenFiles) {
         -1);
     EXPECT_EQ(GetLastErrorCode(), EC_UNKNOWN_FORMAT);
 }
+
+// The stream forms read a file held in memory as the named forms read it from the disk, every
+// corpus file whole and as a preview.
+TEST(JpegStream, ReadsAsTheNamedFormsDo) {
+    std::vector<TCorpusCase> cases = CorpusCases("jpeg");
+    ASSERT_GE(cases.size(), 15u);
+    const TRectXYWH box = {0, 0, 7, 5};
+    for (const TCorpusCase& c : cases) {
+        SCOPED_TRACE(c.FId);
+        std::vector<uint8_t> bytes = ReadWholeFile(c.FPath);
+        for (bool preview : {false, true}) {
+            TImageHolder fromFile, fromStream;
+            int result = preview ? JPEG_LoadPreview(fromFile.FImage, c.FPath.c_str(), &box)
+                                 : JPEG_Load(fromFile.FImage, c.FPath.c_str());
+            int code = GetLastErrorCode();
+            std::FILE* stream = fmemopen(bytes.data(), bytes.size(), "rb");
+            ASSERT_NE(stream, nullptr);
+            EXPECT_EQ(preview ? JPEG_LoadPreviewStream(fromStream.FImage, stream, &box)
+                              : JPEG_LoadStream(fromStream.FImage, stream),
+                      result);
+            EXPECT_EQ(GetLastErrorCode(), code);
+            std::fclose(stream);
+            if (result == 0) {
+                EXPECT_EQ(PixelDump(fromStream.FImage), PixelDump(fromFile.FImage)) << preview;
+            }
+        }
+    }
+    TImageHolder holder;
+    EXPECT_EQ(JPEG_LoadStream(holder.FImage, nullptr), -1);
+    EXPECT_EQ(GetLastErrorCode(), EC_NULL_OBJECT);
+}

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -260,4 +262,23 @@ TEST(WritePalette, FailedCommitLeavesTheOldFileByteIdentical) {
     TPaletteEntry back[256];
     EXPECT_EQ(ReadPaletteFile(back, path.c_str()), 256);
     EXPECT_EQ(ListFolder(dir), std::vector<std::string>{"old.pal"});
+}
+
+// The stream form reads from the stream's position to its end as the named form reads a file.
+TEST(ReadPalette, StreamReadsAsTheFileDoes) {
+    const std::string text = "; head\n255\r\n65280\n  16711680 x\n-4\n7";
+    TPaletteEntry fromFile[256], fromStream[256];
+    ASSERT_EQ(ReadText(text, fromFile), 4);
+    std::string padded = "99\n" + text;
+    std::FILE* stream = fmemopen(&padded[0], padded.size(), "rb");
+    ASSERT_NE(stream, nullptr);
+    ASSERT_EQ(std::fseek(stream, 3, SEEK_SET), 0);
+    FillSentinel(fromStream);
+    SetLastErrorCode(EC_UNKNOWN);
+    EXPECT_EQ(ReadPaletteStream(fromStream, stream), 4);
+    EXPECT_EQ(GetLastErrorCode(), EC_NONE);
+    std::fclose(stream);
+    EXPECT_EQ(std::memcmp(fromStream, fromFile, sizeof fromFile), 0);
+    EXPECT_EQ(ReadPaletteStream(fromStream, nullptr), -1);
+    EXPECT_EQ(GetLastErrorCode(), EC_NULL_OBJECT);
 }
