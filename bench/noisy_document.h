@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QWidget>
 
@@ -37,6 +38,14 @@ inline TWorkForm* MakeNoisyDocument(std::unique_ptr<QWidget>* main, int32_t widt
     TWorkForm_Repaint(form);
     QApplication::processEvents();
     return form;
+}
+
+// A mouse event of type at widget point p, delivered at once.
+inline void SendMouse(QWidget* widget, QEvent::Type type, QPoint p, Qt::MouseButton button,
+                      Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(p), QPointF(widget->mapToGlobal(p)), button, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
 }
 
 // Runs the benchmarks under an (offscreen unless told otherwise) application; tearDown takes the

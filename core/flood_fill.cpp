@@ -13,11 +13,17 @@
 
 #include "core/error.h"
 #include "core/image.h"
+#include "core/rect.h"
 
 static uint64_t GBitmapLimit = UINT64_MAX;
+static uint64_t GStackLimit = UINT64_MAX; // segments
 
 void TImage_SetFloodFillBitmapLimit(uint64_t bytes) {
     GBitmapLimit = bytes;
+}
+
+void TImage_SetFloodFillStackLimit(uint64_t segments) {
+    GStackLimit = segments;
 }
 
 namespace {
@@ -35,21 +41,25 @@ struct TSegmentStack {
     bool FShort;           // a push was dropped for want of memory
 
     bool Init(int32_t top, int32_t bottom) {
-        FCapacity = 4096;
+        FCapacity = GStackLimit < 4096 ? size_t(GStackLimit) : 4096;
         FCount = 0;
         FTop = top;
         FBottom = bottom;
         FShort = false;
-        FItems = static_cast<TSegment*>(std::malloc(FCapacity * sizeof(TSegment)));
+        FItems =
+            FCapacity ? static_cast<TSegment*>(std::malloc(FCapacity * sizeof(TSegment))) : nullptr;
         return FItems != nullptr;
     }
     void Free() { std::free(FItems); }
     bool Grow() {
         if (FCapacity > SIZE_MAX / (4 * sizeof(TSegment))) return false;
-        void* more = std::realloc(FItems, 2 * FCapacity * sizeof(TSegment));
+        size_t capacity = 2 * FCapacity;
+        if (capacity > GStackLimit) capacity = size_t(GStackLimit);
+        if (capacity <= FCapacity) return false;
+        void* more = std::realloc(FItems, capacity * sizeof(TSegment));
         if (!more) return false;
         FItems = static_cast<TSegment*>(more);
-        FCapacity *= 2;
+        FCapacity = capacity;
         return true;
     }
     void Push(int32_t y, int32_t left, int32_t right, int32_t dy) {
@@ -76,8 +86,11 @@ struct TWindow {
 //   ScanRight(x, right): the first position from x that is not inside, at most right + 1.
 //   Skip(x, x2): the first inside position in x..x2, or a position past x2.
 //   Paint(l, r): paints l..r, all inside, after which they are no longer inside.
+// painted: the bounding rectangle of every span painted, all zero when none was.
 template <class Rows>
-void FloodSegments(Rows& rows, TSegmentStack& stack, const TWindow& w, int32_t sx, int32_t sy) {
+void FloodSegments(Rows& rows, TSegmentStack& stack, const TWindow& w, int32_t sx, int32_t sy,
+                   TRectLTRB* painted) {
+    int32_t left = INT32_MAX, right = INT32_MIN, top = INT32_MAX, bottom = INT32_MIN;
     stack.Push(sy, sx, sx, 1);
     stack.Push(sy + 1, sx, sx, -1);
     TSegment s;
@@ -102,6 +115,10 @@ void FloodSegments(Rows& rows, TSegmentStack& stack, const TWindow& w, int32_t s
         for (;;) {
             x = rows.ScanRight(x, w.FRight);
             rows.Paint(l, x - 1);
+            if (l < left) left = l;
+            if (x > right) right = x; // exclusive
+            if (y < top) top = y;
+            if (y >= bottom) bottom = y + 1;
             stack.Push(y, l, x - 1, dy);
             if (x > x2 + 1) stack.Push(y, x2 + 1, x - 1, -dy); // leak on the right
             x = rows.Skip(x + 1, x2);
@@ -109,6 +126,7 @@ void FloodSegments(Rows& rows, TSegmentStack& stack, const TWindow& w, int32_t s
             l = x;
         }
     }
+    *painted = left < right ? TRectLTRB{left, top, right, bottom} : TRectLTRB{0, 0, 0, 0};
 }
 
 // The region test and the painting of one image, for any depth.
@@ -432,13 +450,13 @@ template <TRegionKind Kind> struct TBitmapRows {
 
 template <TRegionKind Kind>
 void FloodWithBitmap(const TFillPixels& pixels, TSegmentStack& stack, const TWindow& w, int32_t x,
-                     int32_t y) {
+                     int32_t y, TRectLTRB* painted) {
     TBitmapRows<Kind> rows(pixels, w);
     if (rows.Allocate(w.FBottom - w.FTop + 1)) {
-        FloodSegments(rows, stack, w, x, y);
+        FloodSegments(rows, stack, w, x, y, painted);
     } else {
         TDirectRows direct = {pixels, 0};
-        FloodSegments(direct, stack, w, x, y);
+        FloodSegments(direct, stack, w, x, y, painted);
     }
     rows.Free();
 }
@@ -480,7 +498,9 @@ static bool FillWindow(const TImage* image, TWindow* w) {
 
 } // namespace
 
-int TImage_FloodFill(TImage* image, int32_t x, int32_t y) {
+int TImage_FloodFillRect(TImage* image, int32_t x, int32_t y, TRectLTRB* changed) {
+    TRectLTRB painted = {0, 0, 0, 0};
+    if (changed) *changed = painted;
     if (!image) return SetLastErrorCode(EC_NULL_OBJECT), -1;
     TImage* mask = image->FMask;
     if (mask && (!mask->FBits || mask->FWidth != image->FWidth || mask->FHeight != image->FHeight ||
@@ -506,15 +526,20 @@ int TImage_FloodFill(TImage* image, int32_t x, int32_t y) {
     if (!stack.Init(w.FTop, w.FBottom)) return SetLastErrorCode(EC_NO_MEMORY), -1;
     const TFillPixels pixels = {image, mask, sc, seedVisible, c, fm};
     if (image->FBitsPerPixel != 24)
-        FloodWithBitmap<TRK_ANY_DEPTH>(pixels, stack, w, x, y);
+        FloodWithBitmap<TRK_ANY_DEPTH>(pixels, stack, w, x, y, &painted);
     else if (!mask)
-        FloodWithBitmap<TRK_NO_MASK>(pixels, stack, w, x, y);
+        FloodWithBitmap<TRK_NO_MASK>(pixels, stack, w, x, y, &painted);
     else if (seedVisible)
-        FloodWithBitmap<TRK_VISIBLE>(pixels, stack, w, x, y);
+        FloodWithBitmap<TRK_VISIBLE>(pixels, stack, w, x, y, &painted);
     else
-        FloodWithBitmap<TRK_TRANSPARENT>(pixels, stack, w, x, y);
+        FloodWithBitmap<TRK_TRANSPARENT>(pixels, stack, w, x, y, &painted);
     stack.Free();
+    if (changed) *changed = painted;
     if (stack.FShort) return SetLastErrorCode(EC_NO_MEMORY), -1;
     ClearLastErrorCode();
     return 0;
+}
+
+int TImage_FloodFill(TImage* image, int32_t x, int32_t y) {
+    return TImage_FloodFillRect(image, x, y, nullptr);
 }

@@ -40,6 +40,14 @@ void DocumentHost_ShowImageSize(int32_t width, int32_t height);
 void DocumentHost_SetStatusText(const char* text);
 void DocumentHost_BeginWait();
 void DocumentHost_EndWait();
+
+// The host's wait cursor for the life of a scope.
+struct TWaitCursor {
+    TWaitCursor() { DocumentHost_BeginWait(); }
+    ~TWaitCursor() { DocumentHost_EndWait(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
 int DocumentHost_ReadUseGrid();
 int DocumentHost_GetCurrentTool();
 void DocumentHost_Stylus(TWorkForm* form, int event, int32_t x, int32_t y);

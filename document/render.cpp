@@ -5,6 +5,7 @@
 // stretched and nothing is allocated per paint: the off-screen buffer grows only when the view
 // outgrows it, and the grid pen and the fill brush are kept between calls.
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include <QGuiApplication>
@@ -105,6 +106,33 @@ void FillWindowEdges(const TRenderTarget* target, TRectLTRB* drawn, int32_t full
     }
 }
 
+// Inverts the pixels of the one-pixel outline of band (render-window client pixels, right and
+// bottom exclusive) that lie inside limit, on the target's context: inverting twice restores
+// them. Each pixel of the outline is inverted once, however thin the band.
+void InvertBand(const TRenderTarget* target, const TRectLTRB& band, const TRectLTRB& limit) {
+    if (band.right <= band.left || band.bottom <= band.top) return;
+    const TRectLTRB edges[4] = {
+        {band.left, band.top, band.right, band.top + 1},
+        {band.left, band.bottom - 1, band.right, band.bottom},
+        {band.left, band.top + 1, band.left + 1, band.bottom - 1},
+        {band.right - 1, band.top + 1, band.right, band.bottom - 1},
+    };
+    const int count = band.bottom - band.top == 1 ? 1 : band.right - band.left == 1 ? 3 : 4;
+    TGdiDC* dc = target->FDC;
+    int mode = Gdi_SetROP2(dc, GDI_R2_NOT);
+    TGdiObject* pen = Gdi_SelectObject(dc, Gdi_GetStockObject(GDI_NULL_PEN));
+    TGdiObject* brush = Gdi_SelectObject(dc, Gdi_GetStockObject(GDI_BLACK_BRUSH));
+    for (int i = 0; i < count; ++i) {
+        TRectLTRB e = edges[i];
+        if (RectIntersectLTRB(&e, &limit) != 0) continue;
+        Gdi_Rectangle(dc, e.left - target->FOriginX, e.top - target->FOriginY,
+                      e.right - target->FOriginX, e.bottom - target->FOriginY);
+    }
+    Gdi_SelectObject(dc, brush);
+    Gdi_SelectObject(dc, pen);
+    Gdi_SetROP2(dc, mode);
+}
+
 // Render, telling the caller which client rectangle of the render window it drew (empty when
 // nothing was drawn).
 int RenderInto(TWorkForm* form, const TRenderTarget* target, const TRectXYWH* rect, int flags,
@@ -149,9 +177,12 @@ int RenderInto(TWorkForm* form, const TRenderTarget* target, const TRectXYWH* re
     Gdi_BitBlt(target->FDC, cx - target->FOriginX, cy - target->FOriginY, d.width, d.height,
                form->FOffscreen, d.x, d.y, GDI_SRCCOPY);
     *drawn = {cx, cy, cx + d.width, cy + d.height};
-    if (form->FRenderWindow && target->FDC == TWindowDC_GetDC(form->FRenderWindow->FWindowDC))
+    if (form->FRenderWindow && target->FDC == TWindowDC_GetDC(form->FRenderWindow->FWindowDC)) {
         FillWindowEdges(target, drawn, int32_t(visible.x * z) + int32_t(visible.width * z),
                         int32_t(visible.y * z) + int32_t(visible.height * z));
+        // What was drawn over a shown band shows it again.
+        if (form->FBandShown) InvertBand(target, form->FBand, *drawn);
+    }
     return 0;
 }
 
@@ -371,6 +402,29 @@ void TWorkForm_DrawSelectionOutline(TWorkForm* form, const TRenderTarget* target
         GOutlinePhase = 0;
         GOutlineColour = ~GOutlineColour;
     }
+}
+
+void TWorkForm_ShowBand(TWorkForm* form, const TRectLTRB* band) {
+    if (!form || !form->FRenderWindow) return;
+    TRenderWindow* window = form->FRenderWindow;
+    TRenderTarget target;
+    if (TRenderWindow_GetTarget(window, &target) != 0) return;
+    if (window->FStale) RenderToWindow(form, nullptr, 0); // the context shows the picture first
+    const TRectLTRB all = {INT32_MIN / 2, INT32_MIN / 2, INT32_MAX / 2, INT32_MAX / 2};
+    for (int pass = 0; pass < 2; ++pass) {
+        // Erase the band shown, then show the new one; only their outlines reach the screen.
+        if (pass == 0 ? !form->FBandShown : !band) continue;
+        const TRectLTRB& r = pass == 0 ? form->FBand : *band;
+        InvertBand(&target, r, all);
+        const TRectLTRB edges[4] = {{r.left, r.top, r.right, r.top + 1},
+                                    {r.left, r.bottom - 1, r.right, r.bottom},
+                                    {r.left, r.top, r.left + 1, r.bottom},
+                                    {r.right - 1, r.top, r.right, r.bottom}};
+        for (const TRectLTRB& e : edges)
+            TRenderWindow_Update(window, &e);
+    }
+    form->FBandShown = band ? 1 : 0;
+    if (band) form->FBand = *band;
 }
 
 void TWorkForm_GetOutlineState(uint32_t* colour, int32_t* phase) {

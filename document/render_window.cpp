@@ -98,11 +98,15 @@ void TRenderWidget::paintEvent(QPaintEvent* event) {
     SetLastErrorCode(saved);
     TWindowDC* dc = FWindow->FWindowDC;
     QRect shown(FWindow->FOriginX, FWindow->FOriginY, dc->FWidth, dc->FHeight);
-    QRect copy = event->rect() & shown;
-    if (copy.isEmpty()) return;
     // Logical pixels become whole device-pixel blocks on a high-density screen.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(copy, *dc->FImage, copy.translated(-FWindow->FOriginX, -FWindow->FOriginY));
+    // Rectangle by rectangle: a moving outline asks for four thin strips, not its whole box.
+    for (const QRect& part : event->region()) {
+        QRect copy = part & shown;
+        if (!copy.isEmpty())
+            painter.drawImage(copy, *dc->FImage,
+                              copy.translated(-FWindow->FOriginX, -FWindow->FOriginY));
+    }
 }
 
 // The part of the window inside the scroll area, in client coordinates.

@@ -94,6 +94,8 @@ struct TWorkForm {
     int32_t FFitMode;    // 1 after FitToScreen until the zoom is set otherwise
     TPoint FStylus;      // render-window client point of the stylus event in hand
     int32_t FStylusDown; // 1 from a stylus press to its release or cancel
+    TRectLTRB FBand;     // the selection tools' outline, render-window client pixels
+    int32_t FBandShown;  // 1 while FBand is shown inverted on the render window
 
     // ---- Render buffers ----
     TLayer* FComposite; // image-sized; the composed picture; owned
@@ -246,6 +248,11 @@ int TWorkForm_Redraw(TWorkForm* form, const TRenderTarget* target, const TRectXY
 int TWorkForm_RenderPreview(TWorkForm* form, const TRectXYWH* rect);
 void TWorkForm_ResetPreview(TWorkForm* form, const TRectXYWH* rect);
 void TWorkForm_DrawSelectionOutline(TWorkForm* form, const TRenderTarget* target);
+// The selection tools' outline: band (render-window client pixels, right and bottom exclusive)
+// shown by inverting the render window's pixels under its one-pixel outline, the band shown
+// before erased first; null only erases. Renders of the window draw a shown band again, and the
+// marching ants pause while it shows.
+void TWorkForm_ShowBand(TWorkForm* form, const TRectLTRB* band);
 void TWorkForm_DrawGrid(TGdiDC* dc, const TRectXYWH* rect, int32_t spacing);
 // The marching ants' shared state, for tests: colour and phase.
 void TWorkForm_GetOutlineState(uint32_t* colour, int32_t* phase);

@@ -31,14 +31,6 @@ static const char* const KBmpMimeType = "image/bmp";
 // Tool ids of the tool bar that Paste cares about.
 enum { KSelectionToolId = 10, KTextToolId = 15 };
 
-// The wait cursor for the life of a scope.
-struct TWaitCursor {
-    TWaitCursor() { DocumentHost_BeginWait(); }
-    ~TWaitCursor() { DocumentHost_EndWait(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-
 // Shows the last error of a command that gives up; -1 for the command to return.
 static int Fail() {
     ShowLastError();

@@ -142,7 +142,8 @@ void SelectionTick(TWorkForm* form) {
     TRenderWindow* window = form->FRenderWindow;
     TRenderTarget target;
     TRectLTRB selection;
-    if (window && TWorkForm_GetSelectionRect(form, &selection) == 0 &&
+    // The ants draw into the same pixels as the selection tools' outline: they wait for it.
+    if (window && !form->FBandShown && TWorkForm_GetSelectionRect(form, &selection) == 0 &&
         TRenderWindow_GetTarget(window, &target) == 0) {
         TWorkForm_DrawSelectionOutline(form, &target);
         TRectLTRB client = TWorkForm_ImageRectToClient(form, selection);

@@ -1,7 +1,8 @@
 // The program's images, drawn as XPM pixel maps in this folder and compiled in: the five
 // menu-bar buttons (16 x 16), the program icon at 16, 32 and 48 pixels, and the four-image strips
-// of the sixteen tool buttons and the palette button. All share one palette, with transparent
-// backgrounds. Needs a running QGuiApplication to make pixmaps.
+// of the sixteen tool buttons and the palette button, and the 12-pixel strips of the shift pad's
+// arrows. All share one palette, with transparent backgrounds. Needs a running QGuiApplication to
+// make pixmaps.
 #include "resources/resources.h"
 
 #include <QIcon>
@@ -13,6 +14,15 @@
 #include "resources/program_icon_16.xpm"
 #include "resources/program_icon_32.xpm"
 #include "resources/program_icon_48.xpm"
+#include "resources/shift_centre.xpm"
+#include "resources/shift_down.xpm"
+#include "resources/shift_down_left.xpm"
+#include "resources/shift_down_right.xpm"
+#include "resources/shift_left.xpm"
+#include "resources/shift_right.xpm"
+#include "resources/shift_up.xpm"
+#include "resources/shift_up_left.xpm"
+#include "resources/shift_up_right.xpm"
 #include "resources/show_info_button.xpm"
 #include "resources/tool_copy_selection.xpm"
 #include "resources/tool_cut_selection.xpm"
@@ -46,7 +56,7 @@ const TResourceImage KImages[] = {
     {KResShowInfoButton, show_info_button_xpm}, {KResProgramIcon, program_icon_16_xpm},
 };
 
-// The strips, in tool-bar slot order, then the palette button.
+// The strips, in tool-bar slot order, then the palette button, then the shift pad's arrows.
 const TResourceImage KStrips[] = {
     {KResToolPen, tool_pen_xpm},
     {KResToolEraser, tool_eraser_xpm},
@@ -65,6 +75,15 @@ const TResourceImage KStrips[] = {
     {KResToolCutSelection, tool_cut_selection_xpm},
     {KResToolCopySelection, tool_copy_selection_xpm},
     {KResPaletteButton, palette_button_xpm},
+    {KResShiftDownLeft, shift_down_left_xpm},
+    {KResShiftDown, shift_down_xpm},
+    {KResShiftDownRight, shift_down_right_xpm},
+    {KResShiftCentre, shift_centre_xpm},
+    {KResShiftLeft, shift_left_xpm},
+    {KResShiftRight, shift_right_xpm},
+    {KResShiftUpLeft, shift_up_left_xpm},
+    {KResShiftUp, shift_up_xpm},
+    {KResShiftUpRight, shift_up_right_xpm},
 };
 
 template <size_t N> QPixmap FindImage(const TResourceImage (&table)[N], int id) {

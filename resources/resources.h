@@ -1,5 +1,6 @@
 // The program's images, drawn as text pixel maps in this folder: the five menu-bar buttons
-// (16 x 16), the program icon, and the image strips of the tool buttons and the palette button.
+// (16 x 16), the program icon, the image strips of the tool buttons and the palette button, and
+// the smaller strips of the shift pad's nine arrow buttons.
 #pragma once
 
 class QIcon;
@@ -40,6 +41,22 @@ enum {
 enum {
     KResStripImageSide = 16, // each image is this many pixels square
     KResStripImageCount = 4  // normal, highlighted, pressed, disabled
+};
+
+// The shift pad's arrows: strips of four 12 x 12 images (48 x 12), in the same order, each
+// drawing kept off the outer row and column of its image so that a pressed button's frame
+// shows around it. Named by the way the pixels move.
+enum {
+    KResShiftDownLeft = 239,
+    KResShiftDown = 240,
+    KResShiftDownRight = 241,
+    KResShiftCentre = 242, // back to where the pixels were when the tool became current
+    KResShiftLeft = 243,
+    KResShiftRight = 244,
+    KResShiftUpLeft = 245,
+    KResShiftUp = 246,
+    KResShiftUpRight = 247,
+    KResShiftImageSide = 12
 };
 
 // The image of id; a null pixmap for an unknown id.

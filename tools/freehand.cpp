@@ -26,18 +26,6 @@ static TFreehandTool* AsFreehand(TTool* tool) {
     return reinterpret_cast<TFreehandTool*>(tool);
 }
 
-// The surface a stroke draws on: the floating selection while there is one, else the layer.
-static TLayer* DrawingSurface(TWorkForm* form) {
-    TLayer* surface = form ? TWorkForm_GetActiveLayer(form) : nullptr;
-    return surface && surface->FImage ? surface : nullptr;
-}
-
-static TPoint ToSurface(TWorkForm* form, TLayer* surface, int32_t x, int32_t y) {
-    TPoint p = TWorkForm_ClientToImage(form, {x, y});
-    TLayer_ToLocalPoint(surface, &p);
-    return p;
-}
-
 static void ShowPoint(const TFreehandTool* tool, TPoint p) {
     char text[64];
     std::snprintf(text, sizeof text, "%s: (%d, %d)", tool->FName, int(p.x), int(p.y));
@@ -59,15 +47,6 @@ static TRectLTRB GrownBox(TPoint a, TPoint b, int32_t r) {
 static bool ClipToSurface(TRectLTRB* r, const TLayer* surface) {
     TRectLTRB bounds = {0, 0, surface->FWidth, surface->FHeight};
     return RectIntersectLTRB(r, &bounds) == 0;
-}
-
-// Repaints r, in the surface's pixels, wherever the surface lies in the document.
-static void RepaintSurfaceRect(TWorkForm* form, TLayer* surface, TRectLTRB r) {
-    if (!ClipToSurface(&r, surface)) return;
-    TLayer_ToDocRect(surface, &r);
-    TRectXYWH doc;
-    RectLTRBToXYWH(&doc, &r);
-    TWorkForm_RepaintRect(form, &doc);
 }
 
 // The pen draws with the tool bar's settings; the eraser always with the secondary colour and
@@ -94,23 +73,6 @@ static int AppendPoint(TFreehandTool* tool, TPoint p) {
     return 0;
 }
 
-// The backup holds at least the surface's size; it is remade only when it is too small.
-static int TakeBackup(TFreehandTool* tool, TLayer* surface) {
-    TLayer* backup = tool->FBackup;
-    if (!backup || !backup->FImage || backup->FWidth < surface->FWidth ||
-        backup->FHeight < surface->FHeight) {
-        tool->FBackup = TLayer_Destroy(tool->FBackup);
-        backup = TLayer_Create(surface->FWidth, surface->FHeight);
-        if (!backup || !backup->FImage) {
-            int code = backup ? GetLastErrorCode() : EC_NO_MEMORY;
-            TLayer_Destroy(backup);
-            return SetLastErrorCode(code ? code : EC_NO_MEMORY), -1;
-        }
-        tool->FBackup = backup;
-    }
-    return TLayer_Blt(backup, 0, 0, surface->FWidth, surface->FHeight, surface, 0, 0, GDI_SRCCOPY);
-}
-
 static void RedoStroke(TUndoStep* step) {
     TLayer* surface = step->FTarget;
     if (!surface || !surface->FImage) return;
@@ -121,7 +83,7 @@ static void RedoStroke(TUndoStep* step) {
     TRectLTRB r;
     RectXYWHToLTRB(&r, &step->FRect);
     TWorkForm* form = step->FForm ? step->FForm : TWorkForm_GetActive();
-    RepaintSurfaceRect(form, surface, r);
+    TTool_RepaintSurfaceRect(form, surface, r);
 }
 
 // Records the finished stroke: its settings, every point and, from the backup, the pixels of
@@ -139,8 +101,7 @@ static void RecordStroke(TFreehandTool* tool, TWorkForm* form, TLayer* surface) 
     RectLTRBToXYWH(&rect, &changed);
     TUndoStep* step = TUndoStep_CreateToolStep(KStrokeStepKind, 0, 0);
     if (!step) {
-        SetLastErrorCode(EC_UNDO_MEMORY);
-        ShowLastError();
+        TTool_ShowNoUndoMemory();
         TWorkForm_MarkUnrecordedChange(form);
         return;
     }
@@ -160,7 +121,7 @@ static void RecordStroke(TFreehandTool* tool, TWorkForm* form, TLayer* surface) 
 // paste or a new document under the stylus) cannot be recorded against it and is dropped.
 static void EndStroke(TFreehandTool* tool, TWorkForm* form) {
     tool->FDrawing = 0;
-    TLayer* surface = DrawingSurface(form);
+    TLayer* surface = TTool_DrawingSurface(form);
     if (surface && surface == tool->FSurface)
         RecordStroke(tool, form, surface);
     else if (tool->FSurface && tool->FSurface == TWorkForm_GetBackground(form))
@@ -171,11 +132,11 @@ static void EndStroke(TFreehandTool* tool, TWorkForm* form) {
 
 static int FreehandDown(TTool* base, TWorkForm* form, int32_t x, int32_t y) {
     TFreehandTool* tool = AsFreehand(base);
-    TLayer* surface = DrawingSurface(form);
+    TLayer* surface = TTool_DrawingSurface(form);
     if (!surface) return 0;
     // A press without the release of the stroke before still keeps that stroke's undo step.
     if (tool->FDrawing) EndStroke(tool, form);
-    TPoint p = ToSurface(form, surface, x, y);
+    TPoint p = TTool_ToSurface(form, surface, x, y);
     ShowPoint(tool, p);
     // The list always has room for the first two points.
     tool->FPointCount = 0;
@@ -187,21 +148,18 @@ static int FreehandDown(TTool* base, TWorkForm* form, int32_t x, int32_t y) {
     TLayer_SetDrawAttr(surface, &tool->FStroke);
     tool->FDirty = GrownBox(p, p, Reach(tool->FStroke));
     // Without a backup the stroke is still drawn, but it cannot be undone: say so now.
-    if (TakeBackup(tool, surface) != 0) {
-        tool->FBackup = TLayer_Destroy(tool->FBackup);
-        ShowLastError();
-    }
+    if (TTool_TakeBackup(&tool->FBackup, surface, nullptr) != 0) ShowLastError();
     TLayer_Polyline(surface, tool->FPoints, 2);
-    RepaintSurfaceRect(form, surface, tool->FDirty);
+    TTool_RepaintSurfaceRect(form, surface, tool->FDirty);
     return 1;
 }
 
 static int FreehandMove(TTool* base, TWorkForm* form, int32_t x, int32_t y) {
     TFreehandTool* tool = AsFreehand(base);
     if (!tool->FDrawing) return 0;
-    TLayer* surface = DrawingSurface(form);
+    TLayer* surface = TTool_DrawingSurface(form);
     if (!surface || surface != tool->FSurface) return 0;
-    TPoint p = ToSurface(form, surface, x, y);
+    TPoint p = TTool_ToSurface(form, surface, x, y);
     TPoint last = tool->FPoints[tool->FPointCount - 1];
     if (p.x == last.x && p.y == last.y) return 1;
     ShowPoint(tool, p);
@@ -214,7 +172,7 @@ static int FreehandMove(TTool* base, TWorkForm* form, int32_t x, int32_t y) {
     TLayer_Polyline(surface, segment, 2);
     TRectLTRB box = GrownBox(last, p, Reach(tool->FStroke));
     RectUnionLTRB(&tool->FDirty, &box);
-    RepaintSurfaceRect(form, surface, box);
+    TTool_RepaintSurfaceRect(form, surface, box);
     return 1;
 }
 

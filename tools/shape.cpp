@@ -4,7 +4,6 @@
 // form for coordinates, the preview, repaints and the history, the tool bar for the settings.
 #include "tools/shape.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "core/error.h"
@@ -22,12 +21,6 @@ enum { KDashStyle = 2 };
 
 TShapeTool* AsShape(TTool* tool) {
     return reinterpret_cast<TShapeTool*>(tool);
-}
-
-// The box of two unordered points, as the rectangle and ellipse drawing take it.
-TRectLTRB Box(TPoint a, TPoint b) {
-    return {a.x < b.x ? a.x : b.x, a.y < b.y ? a.y : b.y, a.x < b.x ? b.x : a.x,
-            a.y < b.y ? b.y : a.y};
 }
 
 // ---- The figures; each draws with the settings already in the surface ----
@@ -49,7 +42,7 @@ void DrawDashLine(TLayer* surface, TPoint a, TPoint b) {
 template <int (*Outline)(TLayer*, int32_t, int32_t, int32_t, int32_t, uint32_t, uint32_t, int32_t)>
 void DrawOutline(TLayer* surface, TPoint a, TPoint b) {
     const TDrawAttr& attr = surface->FImage->FDrawAttr;
-    TRectLTRB r = Box(a, b);
+    TRectLTRB r = TTool_Box(a, b);
     Outline(surface, r.left, r.top, r.right, r.bottom, attr.FColor, attr.FMaskValue,
             attr.FPenWidth);
 }
@@ -58,7 +51,7 @@ template <int (*Filled)(TLayer*, int32_t, int32_t, int32_t, int32_t, uint32_t, u
                         int32_t)>
 void DrawFilled(TLayer* surface, TPoint a, TPoint b) {
     const TDrawAttr& attr = surface->FImage->FDrawAttr;
-    TRectLTRB r = Box(a, b);
+    TRectLTRB r = TTool_Box(a, b);
     Filled(surface, r.left, r.top, r.right, r.bottom, attr.FColor, attr.FColor, attr.FMaskValue,
            attr.FPenWidth);
 }
@@ -68,20 +61,11 @@ void DrawFilled(TLayer* surface, TPoint a, TPoint b) {
 // The pixels a figure between the two points may touch: the box grown by the pen's reach.
 TRectXYWH Bounds(TPoint a, TPoint b, int32_t penWidth) {
     int32_t r = penWidth / 2 + 1;
-    TRectLTRB box = Box(a, b);
+    TRectLTRB box = TTool_Box(a, b);
     TRectLTRB grown = {box.left - r, box.top - r, box.right + r, box.bottom + r};
     TRectXYWH out;
     RectLTRBToXYWH(&out, &grown);
     return out;
-}
-
-void ShowDrag(const TShapeTool* tool) {
-    char text[96];
-    std::snprintf(text, sizeof text, "(%d, %d) - (%d, %d) WH: %dx%d", int(tool->FStart.x),
-                  int(tool->FStart.y), int(tool->FEnd.x), int(tool->FEnd.y),
-                  int(std::abs(tool->FEnd.x - tool->FStart.x)),
-                  int(std::abs(tool->FEnd.y - tool->FStart.y)));
-    DocumentHost_SetStatusText(text);
 }
 
 TPoint StylusPoint(TWorkForm* form) {
@@ -111,7 +95,7 @@ int ShapeDown(TTool* base, TWorkForm* form, int32_t x, int32_t y) {
     attr.FMaskValue = 0xFFFFFF;
     TLayer_SetDrawAttr(form->FPreview, &attr);
     TWorkForm_ResetPreview(form, nullptr);
-    ShowDrag(tool);
+    TTool_ShowDragStatus(tool->FStart, tool->FEnd);
     return 1;
 }
 
@@ -129,7 +113,7 @@ int ShapeMove(TTool* base, TWorkForm* form, int32_t, int32_t) {
     TRectXYWH now = Bounds(tool->FStart, tool->FEnd, width);
     RectUnionXYWH(&shown, &now);
     TWorkForm_RenderPreview(form, &shown);
-    ShowDrag(tool);
+    TTool_ShowDragStatus(tool->FStart, tool->FEnd);
     return 1;
 }
 

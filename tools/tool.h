@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/rect.h"
+
+struct TLayer;
 struct TWorkForm;
 struct TTool;
 
@@ -65,3 +68,25 @@ int TTool_Up(TTool* tool, TWorkForm* form, int32_t x, int32_t y);
 int TTool_Stylus(TTool* tool, TWorkForm* form, int event, int32_t x, int32_t y);
 void TTool_Activate(TTool* tool);
 void TTool_Deactivate(TTool* tool);
+
+// The status text of a drag from a to b: "(%d, %d) - (%d, %d) WH: %dx%d".
+void TTool_ShowDragStatus(TPoint a, TPoint b);
+// The box of two unordered points: left and top the smaller coordinates, right and bottom the
+// larger.
+TRectLTRB TTool_Box(TPoint a, TPoint b);
+
+// ---- What the drawing tools share ----
+// The surface a tool draws on: the floating selection while there is one, else the layer; null
+// when there is none with pixels.
+TLayer* TTool_DrawingSurface(TWorkForm* form);
+// Render-window client point (x, y) in the surface's own pixels.
+TPoint TTool_ToSurface(TWorkForm* form, const TLayer* surface, int32_t x, int32_t y);
+// Repaints r (surface pixels, cut to the surface) wherever the surface lies in the document.
+void TTool_RepaintSurfaceRect(TWorkForm* form, TLayer* surface, TRectLTRB r);
+// Copies window (surface pixels; null: all of it) of surface into *backup, which holds at
+// least the surface's size and is remade only when it is too small. 0; -1 with the last error,
+// *backup then destroyed.
+int TTool_TakeBackup(TLayer** backup, TLayer* surface, const TRectLTRB* window);
+// A tool whose undo step cannot be made: "Count not allocate memory for UNDO function" shown
+// (EC_UNDO_MEMORY).
+void TTool_ShowNoUndoMemory();

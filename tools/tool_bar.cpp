@@ -16,10 +16,13 @@
 #include "document/host.h"
 #include "document/work_form.h"
 #include "resources/resources.h"
+#include "tools/fill.h"
 #include "tools/freehand.h"
 #include "tools/image_button.h"
 #include "tools/palette_form.h"
+#include "tools/selection.h"
 #include "tools/shape.h"
+#include "tools/shift.h"
 #include "tools/tool_bar_windows.h"
 
 namespace {
@@ -57,12 +60,14 @@ const TSlotRow KSlotTable[KToolBarUsedSlots] = {
 };
 
 // The tools that exist so far, by id; the others' slots stay empty.
-TTool* CreateTool(int32_t id) {
+TTool* CreateTool(int32_t id, QWidget* owner) {
     switch (id) {
     case TTI_FREEPEN:
         return TFreePen_Create();
     case TTI_ERASER:
         return TEraser_Create();
+    case TTI_FILL:
+        return TFill_Create();
     case TTI_SOLID_LINE:
         return TSolidLine_Create();
     case TTI_DASH_LINE:
@@ -75,6 +80,12 @@ TTool* CreateTool(int32_t id) {
         return TEllipse_Create();
     case TTI_FILLED_ELLIPSE:
         return TFilledEllipse_Create();
+    case TTI_SELECTION:
+    case TTI_CUT_SELECTION:
+    case TTI_COPY_SELECTION:
+        return TSelection_Create(id);
+    case TTI_SHIFT:
+        return TShift_Create(owner);
     default:
         return nullptr;
     }
@@ -170,7 +181,7 @@ TToolBar* TToolBar_Create(QWidget* parent) {
     bar->FHandle = ToolBarWindow_Create(parent);
     bar->FHandle->setGeometry(0, 0, parent->width(), KToolBarHeight);
     for (int32_t i = 0; i < KToolBarUsedSlots; ++i)
-        bar->FSlots[i].FTool = CreateTool(KSlotTable[i].FToolId);
+        bar->FSlots[i].FTool = CreateTool(KSlotTable[i].FToolId, parent->window());
     for (int32_t i = 0; i < KToolBarUsedSlots; ++i)
         FillSlot(bar, i);
     int made = 0;

@@ -1,8 +1,10 @@
 // The flood fill: the matching rule on small pictures, the nothing-to-fill rules, clipping,
 // and the fast fill against a plain breadth-first fill written from the rule, on seeded random
-// images of every depth and on 4000 x 3000 mazes and noise that overflow any fixed stack.
+// images of every depth and on 4000 x 3000 mazes and noise that overflow any fixed stack; the
+// rectangle a fill reports, also for fills cut short by a small stack.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -295,4 +297,60 @@ TEST(FloodFill, FillsTheLargestRegionOfSixtyFivePercentNoise) {
     EXPECT_EQ(filled, best);
     EXPECT_GT(best, size_t(w) * h / 2);
     TImage_Destroy(image);
+}
+
+// The rectangle reported is the box of every pixel the fill changed (each pixel it writes
+// changes, by the nothing-to-fill rule), also for fills cut short by a small segment stack;
+// a stack that cannot be had at all writes nothing and reports an empty rectangle.
+TEST(FloodFill, RectIsTheBoxOfThePixelsChangedAlsoWhenCutShort) {
+    const unsigned seed = 20240612;
+    std::mt19937 rng(seed);
+    const int depths[] = {24, 24, 24, 1, 8, 16, 32};
+    const uint64_t limits[] = {UINT64_MAX, UINT64_MAX, 0, 1, 2, 5};
+    int cutShort = 0;
+    for (int n = 0; n < 3000; ++n) {
+        const int bits = depths[rng() % 7], w = 1 + rng() % 120, h = 1 + rng() % 30;
+        TImage* image = Make(w, h, bits, TIF_HASMASK | (rng() % 2 ? TIF_BOTTOMUP : 0));
+        const uint32_t palette[2] = {uint32_t(rng()) & 0xFFFFFF, 0xFFFFFF};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                TImage_SetPixel(image, x, y, palette[rng() % 2]);
+                TImage_SetPixel(image->FMask, x, y, rng() % 4 != 0);
+            }
+        if (rng() % 3 == 0) {
+            const TRectLTRB clip = {int(rng() % w), int(rng() % h), int(rng() % (w + 2)),
+                                    int(rng() % (h + 2))};
+            TImage_SetClipRect(image, &clip);
+        }
+        SetFill(image, rng() % 2 ? palette[rng() % 2] : 0x0000FF, rng() % 3 ? 0xFFFFFF : 0);
+        const uint64_t limit = limits[rng() % 6];
+        TImage* before = Clone(image);
+        TImage_SetFloodFillStackLimit(limit);
+        TRectLTRB r = {-7, -7, -7, -7};
+        const int result = TImage_FloodFillRect(image, int(rng() % w), int(rng() % h), &r);
+        TImage_SetFloodFillStackLimit(UINT64_MAX);
+        TRectLTRB box = {w, h, 0, 0};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                uint32_t a = 0, b = 0;
+                const uint32_t ma = TImage_GetPixelMaskedSafe(image, x, y, &a);
+                const uint32_t mb = TImage_GetPixelMaskedSafe(before, x, y, &b);
+                if (a == b && (ma != 0) == (mb != 0)) continue;
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                       std::max(box.bottom, y + 1)};
+            }
+        if (box.right == 0) box = {0, 0, 0, 0};
+        const std::string what = "seed " + std::to_string(seed) + " n " + std::to_string(n);
+        EXPECT_TRUE(r.left == box.left && r.top == box.top && r.right == box.right &&
+                    r.bottom == box.bottom)
+            << what << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+        EXPECT_EQ(result == 0, box.right != 0 && GetLastErrorCode() == EC_NONE) << what;
+        EXPECT_TRUE(result != -1 || GetLastErrorCode() == EC_NO_MEMORY) << what;
+        EXPECT_TRUE(limit != 0 || box.right == 0) << what;
+        cutShort += result == -1 && box.right != 0;
+        TImage_Destroy(before);
+        TImage_Destroy(image);
+        if (HasFailure()) break;
+    }
+    EXPECT_GT(cutShort, 0);
 }

@@ -71,19 +71,12 @@ class FreehandTest : public WorkFormTest {
         TWorkForm_Repaint(FForm);
     }
 
-    // The render-window point in the middle of document pixel (x, y).
-    TPoint Client(int32_t x, int32_t y) {
-        TPoint p = TWorkForm_ImageToClient(FForm, {x, y});
-        int32_t half = int32_t(TWorkForm_GetZoomFactor(FForm) / 2);
-        return {p.x + half, p.y + half};
-    }
-
     // A stroke through document pixels: down on the first, moves, up on the last.
     void Stroke(TTool* tool, const std::vector<TPoint>& points) {
-        TPoint p = Client(points[0].x, points[0].y);
+        TPoint p = PixelCentre(points[0].x, points[0].y);
         EXPECT_EQ(TTool_Down(tool, FForm, p.x, p.y), 1);
         for (size_t i = 1; i < points.size(); ++i) {
-            p = Client(points[i].x, points[i].y);
+            p = PixelCentre(points[i].x, points[i].y);
             EXPECT_EQ(TTool_Move(tool, FForm, p.x, p.y), 1);
         }
         EXPECT_EQ(TTool_Up(tool, FForm, p.x, p.y), 1);
@@ -129,7 +122,7 @@ const TDrawAttr& Settings(TUndoStep* step) {
 
 TEST_F(FreehandTest, Pen_TapDrawsOneDotAndRecordsOneStepWithTwoEqualPoints) {
     Fill(0xFFFFFF);
-    TPoint p = Client(5, 6);
+    TPoint p = PixelCentre(5, 6);
     EXPECT_EQ(TTool_Down(FPen, FForm, p.x, p.y), 1);
     EXPECT_EQ(GStatus.back(), "FreePen: (5, 6)");
     EXPECT_EQ(TTool_Up(FPen, FForm, p.x, p.y), 1);
@@ -229,7 +222,7 @@ TEST_F(FreehandTest, Pen_StrokeOffTheEdgeSavesOnlyPixelsOnTheSurface) {
     TToolBar_SetPenWidth(3);
     const int32_t z = int32_t(TWorkForm_GetZoomFactor(FForm));
     ExpectUndoRedo([&] {
-        TPoint a = Client(1, 1);
+        TPoint a = PixelCentre(1, 1);
         ASSERT_EQ(TTool_Down(FPen, FForm, a.x, a.y), 1);
         EXPECT_EQ(TTool_Move(FPen, FForm, -5 * z, a.y), 1); // 5 pixels left of the image
         EXPECT_EQ(TTool_Move(FPen, FForm, a.x, -3 * z), 1); // 3 pixels above it
@@ -341,7 +334,7 @@ TEST_F(FreehandTest, StrokeThatCannotBeRecordedLeavesTheDocumentModified) {
         // A fresh tool has no backup yet; the pen keeps the one of its strokes.
         TTool* tool = c.noBackup ? FEraser : FPen;
         if (c.noBackup) TImage_SetPixelLimit(1);
-        TPoint a = Client(5, 5), b = Client(8, 5);
+        TPoint a = PixelCentre(5, 5), b = PixelCentre(8, 5);
         ASSERT_EQ(TTool_Down(tool, FForm, a.x, a.y), 1);
         TImage_SetPixelLimit(1);
         EXPECT_EQ(TTool_Move(tool, FForm, b.x, b.y), 1);

@@ -1,7 +1,8 @@
 // The program's images: every button id gives its 16 x 16 picture, an unknown id nothing, the
 // program icon comes at 16, 32 and 48 pixels, and every picture has both a transparent
 // background and something drawn on it. Every strip id gives four such images side by side, the
-// disabled one greyed, and the palette button's picture fits its narrow button.
+// disabled one greyed, and the palette button's picture fits its narrow button; the shift pad's
+// nine arrows come as strips of four 12 x 12 images that leave a pressed button's frame clear.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -138,6 +139,33 @@ TEST(ResourceStrips, PaletteButtonFitsTwelvePixels) {
         for (int y = 0; y < image.height(); ++y)
             for (int x : {0, 1, 14, 15})
                 EXPECT_EQ(qAlpha(image.pixel(x, y)), 0) << index << " at " << x << "," << y;
+    }
+}
+
+const int KShiftIds[] = {KResShiftDownLeft, KResShiftDown, KResShiftDownRight,
+                         KResShiftCentre,   KResShiftLeft, KResShiftRight,
+                         KResShiftUpLeft,   KResShiftUp,   KResShiftUpRight};
+
+TEST(ResourceStrips, ShiftArrowsAreNineDistinctTwelvePixelStrips) {
+    const int side = KResShiftImageSide;
+    for (int id : KShiftIds) {
+        QImage strip = Resource_Strip(id).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(strip.size(), QSize(4 * side, side)) << id;
+        for (int index = 0; index < KResStripImageCount; ++index) {
+            QImage image = strip.copy(index * side, 0, side, side);
+            std::string what = std::to_string(id) + " image " + std::to_string(index);
+            ExpectDrawnOnTransparency(image, what.c_str(), side);
+            // The outer ring is where a pressed button draws its frame.
+            for (int i = 0; i < side; ++i)
+                for (QPoint p :
+                     {QPoint(i, 0), QPoint(i, side - 1), QPoint(0, i), QPoint(side - 1, i)})
+                    EXPECT_EQ(qAlpha(image.pixel(p)), 0) << what << " at " << p.x() << "," << p.y();
+        }
+        for (int other : KShiftIds)
+            if (id < other) {
+                EXPECT_NE(Resource_Strip(id).toImage(), Resource_Strip(other).toImage())
+                    << id << " " << other;
+            }
     }
 }
 

@@ -21,6 +21,7 @@
 #include "support/test_support.h"
 #include "tools/shape.h"
 #include "tools/tool_bar.h"
+#include "tools/tool_bar_form_test.h"
 
 namespace {
 
@@ -28,14 +29,10 @@ TTool* (*const KConstructors[])() = {TSolidLine_Create, TDashLine_Create,
                                      TRectangle_Create, TFilledRectangle_Create,
                                      TEllipse_Create,   TFilledEllipse_Create};
 
-class ShapeTest : public WorkFormTest {
+class ShapeTest : public ToolBarFormTest {
   protected:
     void SetUp() override {
-        WorkFormTest::SetUp();
-        ASSERT_NE(TToolBar_Create(FMain.get()), nullptr);
-        TDocumentHost host = {};
-        TToolBar_FillHost(&host);
-        DocumentHost_Install(&host);
+        ToolBarFormTest::SetUp();
         TToolBar_SetSecondaryColor(0x00FF00);
         Fill(0xFFFFFF);
         TUndoHistory_Clear(FForm->FHistory);
@@ -44,8 +41,7 @@ class ShapeTest : public WorkFormTest {
     void TearDown() override {
         for (TTool*& tool : FTools)
             tool = TTool_Destroy(tool);
-        TToolBar_Destroy(TToolBar_Get());
-        WorkFormTest::TearDown();
+        ToolBarFormTest::TearDown();
     }
     TTool* Make(TTool* (*create)()) {
         FTools.push_back(create());
@@ -60,10 +56,8 @@ class ShapeTest : public WorkFormTest {
     }
     // The stylus at the middle of document pixel (x, y), as the render window reports it.
     void Stylus(TTool* tool, int event, int32_t x, int32_t y) {
-        TPoint p = TWorkForm_ImageToClient(FForm, {x, y});
-        int32_t half = int32_t(TWorkForm_GetZoomFactor(FForm) / 2);
-        FForm->FStylus = {p.x + half, p.y + half};
-        TTool_Stylus(tool, FForm, event, p.x + half, p.y + half);
+        FForm->FStylus = PixelCentre(x, y);
+        TTool_Stylus(tool, FForm, event, FForm->FStylus.x, FForm->FStylus.y);
     }
     void Drag(TTool* tool, TPoint a, TPoint b) {
         Stylus(tool, TWE_DOWN, a.x, a.y);

@@ -83,8 +83,8 @@ TEST_F(ToolBarTest, Building_PlacesPicturesMenusAndThePenCurrent) {
         EXPECT_EQ(slot.FButton->FImages.size(), 4) << "every place shows its picture: " << i;
         QRect place = slot.FButton->FHandle->geometry();
         EXPECT_EQ(place, QRect(i < 9 ? i * 22 : -9999, 0, 22, 22)) << i;
-        // The pen, the eraser and the line group exist so far; the other places take no press.
-        bool exists = KSlotToolIds[i] <= TTI_FILLED_ELLIPSE && KSlotToolIds[i] != TTI_FILL;
+        // The tools up to the shift exist so far; the other places take no press.
+        bool exists = KSlotToolIds[i] <= TTI_SHIFT;
         EXPECT_EQ(slot.FTool != nullptr, exists) << i;
         EXPECT_EQ(slot.FButton->FState == IBST_DISABLED, !exists) << i;
     }
@@ -134,14 +134,14 @@ TEST_F(ToolBarTest, Buttons_SelectTheirToolAndATapOnTheCurrentOneActivatesItAgai
     EXPECT_EQ(FBar->FSlots[1].FChecked, 1);
     EXPECT_EQ(FBar->FSlots[0].FChecked, 0);
     // A place without a tool changes nothing.
-    ClickSlot(4);
+    ClickSlot(6);
     EXPECT_EQ(TToolBar_GetCurrentTool()->FId, TTI_ERASER);
     EXPECT_EQ(ImageButton_GetCheck(FBar->FSlots[1].FButton), 1);
     FBar->FSlots[1].FTool->FOnActivate = GEraserActivate;
     // Selecting through the host, as Paste does, and an id no slot holds.
     DocumentHost_SelectTool(TTI_FREEPEN);
     EXPECT_EQ(DocumentHost_GetCurrentTool(), TTI_FREEPEN);
-    DocumentHost_SelectTool(TTI_SELECTION);
+    DocumentHost_SelectTool(TTI_SPOID);
     EXPECT_EQ(DocumentHost_GetCurrentTool(), TTI_FREEPEN);
 }
 
@@ -404,6 +404,76 @@ TEST_F(ToolBarTest, LineMenu_ItemsSelectToolsThatDrawThroughTheRenderWindow) {
         TWorkForm_Redo(Doc());
         EXPECT_EQ(Colours(TWorkForm_GetBackground(Doc())->FImage), drawn);
     }
+}
+
+// Each selection tool, chosen from its group's menu: a drag marks, a drag inside moves what it
+// lifted or copied, a tap outside commits; undo takes every step back and redo brings it again.
+TEST_F(ToolBarTest, SelectionMenu_ToolsMarkMoveAndCommitThroughTheRenderWindow) {
+    QMenu* menu = FBar->FSlots[4].FMenu;
+    const int32_t modes[3] = {TSM_AREA, TSM_CUT, TSM_COPY};
+    for (int32_t item = 0; item < 3; ++item) {
+        menu->actions()[item]->trigger();
+        QApplication::processEvents();
+        EXPECT_EQ(TToolBar_GetCurrentTool()->FId, TTI_SELECTION + item);
+        Paint(0xFFFFFF);
+        TImage_SetPixelMasked(Background()->FImage, 3, 3, 0x0000FF, 0xFFFFFF);
+        TUndoHistory_Clear(Doc()->FHistory);
+        std::vector<uint32_t> start = Colours(Background()->FImage);
+        Stroke(2, 2, 6, 6);
+        EXPECT_EQ(Doc()->FSelectMode, modes[item]);
+        Stroke(3, 3, 13, 4); // moved by (10, 1)
+        Stroke(30, 30, 30, 30);
+        EXPECT_EQ(Doc()->FSelectMode, TSM_NONE);
+        uint32_t mask = 0;
+        bool floated = item > 0;
+        EXPECT_EQ(Pixel(13, 4, &mask), floated ? 0x0000FFu : 0xFFFFFFu) << item;
+        EXPECT_EQ(Pixel(3, 3, &mask), item == 1 ? 0u : 0x0000FFu) << item;
+        EXPECT_EQ(mask != 0, item != 1) << "a cut leaves a transparent hole";
+        std::vector<uint32_t> end = Colours(Background()->FImage);
+        while (Steps() > 0)
+            TWorkForm_Undo(Doc());
+        EXPECT_EQ(Colours(Background()->FImage), start) << item;
+        while (TUndoHistory_GetRedoCount(Doc()->FHistory) > 0)
+            TWorkForm_Redo(Doc());
+        EXPECT_EQ(Colours(Background()->FImage), end) << item;
+    }
+}
+
+// Paste hands over to the Selection tool, so the pasted picture can be dragged at once.
+TEST_F(ToolBarTest, Paste_SelectsTheSelectionToolAndThePictureDragsAtOnce) {
+    Paint(0xFFFFFF);
+    TImage_SetPixelMasked(Background()->FImage, 1, 1, 0x00FF00, 0xFFFFFF);
+    TRectXYWH area = {0, 0, 4, 4};
+    ASSERT_EQ(TWorkForm_Select(Doc(), &area, TWS_AREA), 0);
+    Trigger(KCmdCopy);
+    TWorkForm_CommitSelection(Doc());
+    Trigger(KCmdPaste);
+    EXPECT_EQ(TToolBar_GetCurrentTool()->FId, TTI_SELECTION);
+    Stroke(1, 1, 21, 11);
+    Stroke(30, 30, 30, 30);
+    uint32_t mask = 0;
+    EXPECT_EQ(Pixel(21, 11, &mask), 0x00FF00u);
+}
+
+// The fill tool floods the tapped region in the selected swatch's colour as one step.
+TEST_F(ToolBarTest, Fill_FloodsTheTappedRegionThroughTheRenderWindow) {
+    ClickSlot(2);
+    ASSERT_EQ(TToolBar_GetCurrentTool()->FId, TTI_FILL);
+    Paint(0xFFFFFF);
+    TUndoHistory_Clear(Doc()->FHistory);
+    TImage* image = Background()->FImage;
+    for (int32_t y = 0; y < 32; ++y)
+        TImage_SetPixelMasked(image, 10, y, 0x0000FF, 0xFFFFFF); // a wall at x = 10
+    Mouse(QEvent::MouseButtonPress, 3, 3);
+    EXPECT_EQ(PaneText(0), "Fill: (3, 3)");
+    Mouse(QEvent::MouseButtonRelease, 3, 3);
+    EXPECT_EQ(PaneText(0), "");
+    uint32_t mask = 0;
+    EXPECT_EQ(Pixel(9, 31, &mask), 0u);
+    EXPECT_EQ(Pixel(11, 0, &mask), 0xFFFFFFu) << "beyond the wall";
+    EXPECT_EQ(Steps(), 1);
+    TWorkForm_Undo(Doc());
+    EXPECT_EQ(Pixel(9, 31, &mask), 0xFFFFFFu);
 }
 
 } // namespace

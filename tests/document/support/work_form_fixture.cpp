@@ -110,6 +110,12 @@ void WorkFormTest::ExpectUndoRedo(const std::function<void()>& change) {
     EXPECT_EQ(Snapshot(FForm), after) << "redo";
 }
 
+TPoint WorkFormTest::PixelCentre(int32_t x, int32_t y) {
+    TPoint p = TWorkForm_ImageToClient(FForm, {x, y});
+    int32_t half = int32_t(TWorkForm_GetZoomFactor(FForm) / 2);
+    return {p.x + half, p.y + half};
+}
+
 uint32_t BackgroundPixel(TWorkForm* form, int32_t x, int32_t y, uint32_t* visible) {
     TLayer* background = TWorkForm_GetBackground(form);
     uint32_t colour = 0;

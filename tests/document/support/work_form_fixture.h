@@ -53,6 +53,8 @@ class WorkFormTest : public ::testing::Test {
     // Checks that change alters the document, that Undo brings back the snapshot taken before
     // it bit for bit, and that Redo brings back the snapshot taken after it.
     void ExpectUndoRedo(const std::function<void()>& change);
+    // The render-window point in the middle of document pixel (x, y).
+    TPoint PixelCentre(int32_t x, int32_t y);
 
     std::unique_ptr<QWidget> FMain;
     TWorkForm* FForm = nullptr;
