@@ -18,6 +18,7 @@
 #include "shell/image_size_dialog.h"
 #include "shell/main_form.h"
 #include "shell/main_window.h"
+#include "shell/palette_setup_dialog.h"
 #include "shell/preference_dialog.h"
 #include "shell/settings.h"
 #include "tools/status_bar.h"
@@ -32,8 +33,6 @@ typedef void (*TCommandProc)(TMainForm* form, TWorkForm* doc);
 void CmdClose(TMainForm* form, TWorkForm*) {
     TMainForm_Exit(form); // destroys the window and ends the loop unless cancelled
 }
-
-void CmdNothing(TMainForm*, TWorkForm*) {}
 
 void CmdNew(TMainForm* form, TWorkForm*) {
     TMainForm_CmdNew(form);
@@ -174,6 +173,10 @@ void CmdImageSize(TMainForm* form, TWorkForm* doc) {
     if (ImageSize_Run(form->FHandle, layer->FWidth, layer->FHeight, &width, &height, &smooth) == 0)
         TWorkForm_ResizeImage(doc, width, height, smooth);
 }
+// OK has already handed the working palette to the document and the tool bar.
+void CmdPalette(TMainForm*, TWorkForm*) {
+    PaletteSetup_Run(nullptr);
+}
 void CmdInvert(TMainForm*, TWorkForm* doc) {
     TWorkForm_Invert(doc);
 }
@@ -202,7 +205,6 @@ struct TCommandRow {
     TCommandProc FProc;
 };
 
-// A row whose operation is CmdNothing waits for the dialog that does its work.
 const TCommandRow KCommandRows[] = {
     {KCmdClose, false, CmdClose},
     {KCmdAbout, false, CmdAbout},
@@ -237,7 +239,7 @@ const TCommandRow KCommandRows[] = {
     {KCmdGrid, true, CmdGrid},
     {KCmdGridButton, true, CmdGrid},
     {KCmdBrightnessContrast, true, CmdBrightnessContrast},
-    {KCmdPalette, true, CmdNothing}, // comes with the Palette Setup dialog
+    {KCmdPalette, true, CmdPalette},
     {KCmdImageSize, true, CmdImageSize},
     {KCmdInvert, true, CmdInvert},
     {KCmdGrayscale, true, CmdGrayscale},

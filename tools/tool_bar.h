@@ -113,6 +113,12 @@ void TToolBar_AddRecentColor(uint32_t color);
 // Binds the popup grid to palette (256 entries) and the strip to strip (17 entries) with its
 // count; nulls unbind both (a work form going away). The caller keeps them alive while bound.
 void TToolBar_BindPalettes(TPaletteEntry* palette, TPaletteEntry* strip, int32_t* stripCount);
+// After the active document's palette was replaced (before: the 256 entries it held until then):
+// the popup palette shows the new colours, and each swatch whose colour was picked from a cell
+// (the work form's FPrimaryIndex or FSecondaryIndex in 0..255) and is still that cell's colour
+// in before takes the cell's new colour, the secondary through TToolBar_SetSecondaryColor with
+// its colour step. A swatch chosen since from elsewhere keeps its colour; so does the strip.
+void TToolBar_ReselectPalette(const TPaletteEntry* before);
 
 // What the tool bar's window does with a command from one of its controls or menus (button ids,
 // 1000, 1004, 1007, 1008, 1009, the group menus' 40087 to 40146); for the window and tests.

@@ -315,3 +315,25 @@ void TToolBar_BindPalettes(TPaletteEntry* palette, TPaletteEntry* strip, int32_t
     PaletteForm_SetEntries(bar->FPopupGrid, palette);
     PaletteForm_SetEntries(bar->FStrip, bar->FStripEntries);
 }
+
+// The indices stay behind when a swatch is later set from the strip or a tool, so a swatch
+// follows its cell only while it still shows the cell's old colour.
+static bool FollowsCell(const TWorkForm* form, int32_t index, const TPaletteEntry* before,
+                        uint32_t shown, uint32_t* colour) {
+    if (index < 0 || index >= 256 || PaletteEntryToColor(before[index]) != shown) return false;
+    *colour = PaletteEntryToColor(form->FPalette[index]);
+    return true;
+}
+
+void TToolBar_ReselectPalette(const TPaletteEntry* before) {
+    TToolBar* bar = TToolBar_Get();
+    if (!bar) return;
+    PaletteForm_Redraw(bar->FPopupGrid);
+    TWorkForm* form = TWorkForm_GetActive();
+    if (!form || !before) return;
+    uint32_t colour = 0;
+    if (FollowsCell(form, form->FPrimaryIndex, before, bar->FPrimaryColor, &colour))
+        TToolBar_SetPrimaryColor(colour);
+    if (FollowsCell(form, form->FSecondaryIndex, before, bar->FSecondaryColor, &colour))
+        TToolBar_SetSecondaryColor(colour);
+}
