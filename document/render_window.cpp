@@ -22,6 +22,13 @@
 #include "platform/qt/window_dc.h"
 
 namespace {
+// Where the event happened on the screen. Signed: a screen left of or above the first one has
+// negative coordinates.
+TPoint GlobalPoint(const QMouseEvent* event) {
+    QPointF g = event->globalPosition();
+    return {int32_t(std::floor(g.x())), int32_t(std::floor(g.y()))};
+}
+
 class TRenderWidget final : public QWidget {
   public:
     TRenderWidget(TRenderWindow* window, QWidget* parent) : QWidget(parent), FWindow(window) {
@@ -75,6 +82,7 @@ class TRenderWidget final : public QWidget {
   private:
     void Stylus(int kind, QMouseEvent* event) {
         QPointF p = event->position();
+        if (FWindow->FForm) FWindow->FForm->FStylusGlobal = GlobalPoint(event);
         TWorkForm_Stylus(FWindow->FForm, kind, int32_t(std::floor(p.x())),
                          int32_t(std::floor(p.y())));
         event->accept();

@@ -68,7 +68,8 @@ struct TWorkForm {
     TPaletteEntry FColourStrip[KColourStripSize];
     int32_t FColourStripCount; // 17
     std::string FFileName;     // UTF-8; empty when untitled
-    int32_t FFormModified;     // set by Crop on the new document, cleared by a save
+    int32_t FFormModified;     // set by Crop on the new document and by a palette change,
+                               // cleared by a save
     TUndoHistory* FHistory;    // owned, depth 8
     int32_t FTapMode;          // 1: the next stylus release runs Change Color
     int32_t FPrevTapMode;
@@ -91,11 +92,12 @@ struct TWorkForm {
     int32_t FSavedScrollX, FSavedScrollY;
     double FLastZoom; // the most recent zoom other than 1.0
     int32_t FShowGrid;
-    int32_t FFitMode;    // 1 after FitToScreen until the zoom is set otherwise
-    TPoint FStylus;      // render-window client point of the stylus event in hand
-    int32_t FStylusDown; // 1 from a stylus press to its release or cancel
-    TRectLTRB FBand;     // the selection tools' outline, render-window client pixels
-    int32_t FBandShown;  // 1 while FBand is shown inverted on the render window
+    int32_t FFitMode;     // 1 after FitToScreen until the zoom is set otherwise
+    TPoint FStylus;       // render-window client point of the stylus event in hand
+    TPoint FStylusGlobal; // screen point of the stylus event in hand, signed
+    int32_t FStylusDown;  // 1 from a stylus press to its release or cancel
+    TRectLTRB FBand;      // the selection tools' outline, render-window client pixels
+    int32_t FBandShown;   // 1 while FBand is shown inverted on the render window
 
     // ---- Render buffers ----
     TLayer* FComposite; // image-sized; the composed picture; owned

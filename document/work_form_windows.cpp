@@ -78,6 +78,8 @@ void TFormPane::Stylus(int kind, QMouseEvent* event) {
     TRenderWindow* render = FForm->FRenderWindow;
     if (!render || !render->FWidget) return;
     QPointF p = render->FWidget->mapFrom(this, event->position());
+    QPointF g = event->globalPosition();
+    FForm->FStylusGlobal = {int32_t(std::floor(g.x())), int32_t(std::floor(g.y()))};
     TWorkForm_Stylus(FForm, kind, int32_t(std::floor(p.x())), int32_t(std::floor(p.y())));
     event->accept();
 }

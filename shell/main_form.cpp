@@ -28,6 +28,7 @@
 #include "shell/main_window.h"
 #include "shell/settings.h"
 #include "shell/strings.h"
+#include "shell/text_dialog.h"
 #include "tools/status_bar.h"
 #include "tools/tool_bar.h"
 
@@ -179,6 +180,7 @@ TMainForm* TMainForm_Create(int show) {
     form->FToolBar = TToolBar_Create(form->FClient);
     if (!form->FToolBar) ShowPlatformError(form->FHandle);
     InstallHost(form);
+    TextDialog_InstallHooks(); // the text tool's dialog and colour chooser
     // The program goes on without a status bar when it cannot be made.
     form->FStatusBar = TStatusBar_Create(form->FClient);
     if (form->FStatusBar && ReadStatusBarVisible()) form->FStatusBar->FHandle->show();

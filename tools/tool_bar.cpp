@@ -18,11 +18,14 @@
 #include "resources/resources.h"
 #include "tools/fill.h"
 #include "tools/freehand.h"
+#include "tools/hand.h"
 #include "tools/image_button.h"
 #include "tools/palette_form.h"
 #include "tools/selection.h"
 #include "tools/shape.h"
 #include "tools/shift.h"
+#include "tools/spoid.h"
+#include "tools/text.h"
 #include "tools/tool_bar_windows.h"
 
 namespace {
@@ -59,7 +62,7 @@ const TSlotRow KSlotTable[KToolBarUsedSlots] = {
     {TTI_COPY_SELECTION, KResToolCopySelection, KSelectionGroupSlot, 40146, "Copy Selection", 2},
 };
 
-// The tools that exist so far, by id; the others' slots stay empty.
+// The tool of each id.
 TTool* CreateTool(int32_t id, QWidget* owner) {
     switch (id) {
     case TTI_FREEPEN:
@@ -86,6 +89,12 @@ TTool* CreateTool(int32_t id, QWidget* owner) {
         return TSelection_Create(id);
     case TTI_SHIFT:
         return TShift_Create(owner);
+    case TTI_SPOID:
+        return TSpoid_Create();
+    case TTI_TEXT:
+        return TText_Create();
+    case TTI_HAND:
+        return THand_Create();
     default:
         return nullptr;
     }

@@ -16,6 +16,7 @@
 #include "support/test_support.h"
 #include "tools/image_button.h"
 #include "tools/palette_form.h"
+#include "tools/text_hooks.h"
 #include "tools/tool_bar.h"
 
 namespace {
@@ -83,10 +84,10 @@ TEST_F(ToolBarTest, Building_PlacesPicturesMenusAndThePenCurrent) {
         EXPECT_EQ(slot.FButton->FImages.size(), 4) << "every place shows its picture: " << i;
         QRect place = slot.FButton->FHandle->geometry();
         EXPECT_EQ(place, QRect(i < 9 ? i * 22 : -9999, 0, 22, 22)) << i;
-        // The tools up to the shift exist so far; the other places take no press.
-        bool exists = KSlotToolIds[i] <= TTI_SHIFT;
-        EXPECT_EQ(slot.FTool != nullptr, exists) << i;
-        EXPECT_EQ(slot.FButton->FState == IBST_DISABLED, !exists) << i;
+        // Every place holds its tool.
+        ASSERT_NE(slot.FTool, nullptr) << i;
+        EXPECT_EQ(slot.FTool->FId, KSlotToolIds[i]) << i;
+        EXPECT_NE(slot.FButton->FState, IBST_DISABLED) << i;
     }
     EXPECT_EQ(FBar->FSlots[0].FTool->FId, TTI_FREEPEN);
     EXPECT_EQ(FBar->FSlots[1].FTool->FId, TTI_ERASER);
@@ -133,15 +134,11 @@ TEST_F(ToolBarTest, Buttons_SelectTheirToolAndATapOnTheCurrentOneActivatesItAgai
     EXPECT_EQ(GActivations, 2);
     EXPECT_EQ(FBar->FSlots[1].FChecked, 1);
     EXPECT_EQ(FBar->FSlots[0].FChecked, 0);
-    // A place without a tool changes nothing.
-    ClickSlot(6);
-    EXPECT_EQ(TToolBar_GetCurrentTool()->FId, TTI_ERASER);
-    EXPECT_EQ(ImageButton_GetCheck(FBar->FSlots[1].FButton), 1);
     FBar->FSlots[1].FTool->FOnActivate = GEraserActivate;
     // Selecting through the host, as Paste does, and an id no slot holds.
     DocumentHost_SelectTool(TTI_FREEPEN);
     EXPECT_EQ(DocumentHost_GetCurrentTool(), TTI_FREEPEN);
-    DocumentHost_SelectTool(TTI_SPOID);
+    DocumentHost_SelectTool(99);
     EXPECT_EQ(DocumentHost_GetCurrentTool(), TTI_FREEPEN);
 }
 
@@ -474,6 +471,25 @@ TEST_F(ToolBarTest, Fill_FloodsTheTappedRegionThroughTheRenderWindow) {
     EXPECT_EQ(Steps(), 1);
     TWorkForm_Undo(Doc());
     EXPECT_EQ(Pixel(9, 31, &mask), 0xFFFFFFu);
+}
+
+// The text tool's place asks for a text at once and floats it where the view starts.
+TEST_F(ToolBarTest, Text_PlacesItsTextAsAFloatingSelection) {
+    TTextHooks hooks = {};
+    hooks.FRunTextDialog = [](TTextForm* form) {
+        form->FText = "Hi";
+        form->FFont.FHeight = -12;
+        form->FFont.FWeight = 400;
+        return 0;
+    };
+    TextHooks_Install(&hooks);
+    ClickSlot(7);
+    EXPECT_EQ(TToolBar_GetCurrentTool()->FId, TTI_TEXT);
+    EXPECT_EQ(Doc()->FSelectMode, TSM_COPY);
+    EXPECT_EQ(Steps(), 1);
+    ClickSlot(0); // leaving the tool puts the text down
+    EXPECT_EQ(Doc()->FSelectMode, TSM_NONE);
+    TextHooks_Install(nullptr);
 }
 
 } // namespace
