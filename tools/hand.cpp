@@ -5,8 +5,6 @@
 // form's stylus screen point and its scroll; touches neither the document nor the tool bar.
 #include "tools/hand.h"
 
-#include <cstdlib>
-
 #include "document/work_form.h"
 
 static THandTool* AsHand(TTool* tool) {
@@ -41,14 +39,9 @@ static void HandCancel(TTool* base, TWorkForm*) {
     AsHand(base)->FGrabbing = 0;
 }
 
-static void HandDestroy(TTool* base) {
-    std::free(base);
-}
-
 TTool* THand_Create() {
     TTool* base = TTool_Alloc(TTI_HAND, sizeof(THandTool));
     if (!base) return nullptr;
-    base->FDestroy = HandDestroy;
     base->FOnDown = HandDown;
     base->FOnMove = HandMove;
     base->FOnUp = HandUp;

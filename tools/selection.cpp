@@ -12,12 +12,6 @@ TSelectionTool* AsSelection(TTool* tool) {
     return reinterpret_cast<TSelectionTool*>(tool);
 }
 
-TPoint StylusPoint(TWorkForm* form) {
-    TPoint p = {0, 0};
-    TWorkForm_GetStylusPoint(form, &p);
-    return p;
-}
-
 // Shows the band of FStart and FEnd, its corners ordered, at the zoom.
 void ShowOutline(TSelectionTool* tool, TWorkForm* form) {
     tool->FBand = TWorkForm_ImageRectToClient(form, TTool_Box(tool->FStart, tool->FEnd));
@@ -67,7 +61,7 @@ int SelectionDown(TTool* base, TWorkForm* form, int32_t x, int32_t y) {
 int SelectionMove(TTool* base, TWorkForm* form, int32_t, int32_t) {
     TSelectionTool* tool = AsSelection(base);
     if (!tool->FDragging) return 0;
-    TPoint p = StylusPoint(form);
+    TPoint p = TTool_StylusPoint(form);
     if (form->FSelectMode != TSM_NONE) {
         Offset(tool, p.x - tool->FLast.x, p.y - tool->FLast.y);
         KeepOverlap(tool, form);
@@ -84,7 +78,7 @@ int SelectionUp(TTool* base, TWorkForm* form, int32_t, int32_t) {
     TSelectionTool* tool = AsSelection(base);
     if (!tool->FDragging) return 0;
     tool->FDragging = 0;
-    TPoint p = StylusPoint(form);
+    TPoint p = TTool_StylusPoint(form);
     TWorkForm_ShowBand(form, nullptr);
     if (form->FSelectMode != TSM_NONE) {
         // The last step is taken as it comes: the overlap rule holds the band while dragging.

@@ -68,12 +68,6 @@ TRectXYWH Bounds(TPoint a, TPoint b, int32_t penWidth) {
     return out;
 }
 
-TPoint StylusPoint(TWorkForm* form) {
-    TPoint p = {0, 0};
-    TWorkForm_GetStylusPoint(form, &p);
-    return p;
-}
-
 // The band's rectangle back from the composed picture, on the preview and on the screen.
 void EraseBand(TShapeTool* tool, TWorkForm* form) {
     if (!form || !form->FPreview || !form->FPreview->FImage) return;
@@ -102,7 +96,7 @@ int ShapeDown(TTool* base, TWorkForm* form, int32_t x, int32_t y) {
 int ShapeMove(TTool* base, TWorkForm* form, int32_t, int32_t) {
     TShapeTool* tool = AsShape(base);
     if (!tool->FDragging) return 0;
-    TPoint p = StylusPoint(form);
+    TPoint p = TTool_StylusPoint(form);
     if (p.x == tool->FEnd.x && p.y == tool->FEnd.y) return 1;
     const int32_t width = form->FPreview->FImage->FDrawAttr.FPenWidth;
     TRectXYWH shown = Bounds(tool->FStart, tool->FEnd, width);
@@ -127,10 +121,7 @@ void RedoShape(TUndoStep* step) {
     area->FDrawProc(surface, points[0], points[1]);
     TRectLTRB r;
     RectXYWHToLTRB(&r, &step->FRect);
-    TLayer_ToDocRect(surface, &r);
-    TRectXYWH doc;
-    RectLTRBToXYWH(&doc, &r);
-    TWorkForm_RepaintRect(step->FForm ? step->FForm : TWorkForm_GetActive(), &doc);
+    TTool_RepaintSurfaceRect(step->FForm ? step->FForm : TWorkForm_GetActive(), surface, r);
 }
 
 // Draws the figure of the drag (FStart, FEnd in surface pixels) on surface and records it; a
@@ -151,24 +142,21 @@ void DrawAndRecord(TShapeTool* tool, TWorkForm* form, TLayer* surface) {
     tool->FDrawShape(surface, tool->FStart, tool->FEnd);
     TRectLTRB r;
     RectXYWHToLTRB(&r, &bounds);
-    TLayer_ToDocRect(surface, &r);
-    TRectXYWH doc;
-    RectLTRBToXYWH(&doc, &r);
-    TWorkForm_RepaintRect(form, &doc);
+    TTool_RepaintSurfaceRect(form, surface, r);
 }
 
 int ShapeUp(TTool* base, TWorkForm* form, int32_t, int32_t) {
     TShapeTool* tool = AsShape(base);
     if (!tool->FDragging) return 0;
     tool->FDragging = 0;
-    TPoint p = StylusPoint(form);
+    TPoint p = TTool_StylusPoint(form);
     if (p.x == tool->FStart.x && p.y == tool->FStart.y) {
         // A tap draws nothing; a band left by a last move elsewhere goes too.
         if (tool->FEnd.x != p.x || tool->FEnd.y != p.y) EraseBand(tool, form);
         return 1;
     }
-    TLayer* surface = TWorkForm_GetActiveLayer(form);
-    if (!surface || !surface->FImage) {
+    TLayer* surface = TTool_DrawingSurface(form);
+    if (!surface) {
         EraseBand(tool, form);
         return 0;
     }

@@ -75,6 +75,12 @@ TLayer* TTool_DrawingSurface(TWorkForm* form) {
     return surface && surface->FImage ? surface : nullptr;
 }
 
+TPoint TTool_StylusPoint(TWorkForm* form) {
+    TPoint p = {0, 0};
+    TWorkForm_GetStylusPoint(form, &p);
+    return p;
+}
+
 TPoint TTool_ToSurface(TWorkForm* form, const TLayer* surface, int32_t x, int32_t y) {
     TPoint p = TWorkForm_ClientToImage(form, {x, y});
     TLayer_ToLocalPoint(surface, &p);

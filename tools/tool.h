@@ -79,6 +79,8 @@ TRectLTRB TTool_Box(TPoint a, TPoint b);
 // The surface a tool draws on: the floating selection while there is one, else the layer; null
 // when there is none with pixels.
 TLayer* TTool_DrawingSurface(TWorkForm* form);
+// The stylus point of the event in hand, in document pixels.
+TPoint TTool_StylusPoint(TWorkForm* form);
 // Render-window client point (x, y) in the surface's own pixels.
 TPoint TTool_ToSurface(TWorkForm* form, const TLayer* surface, int32_t x, int32_t y);
 // Repaints r (surface pixels, cut to the surface) wherever the surface lies in the document.

@@ -62,15 +62,6 @@ class FreehandTest : public WorkFormTest {
     // The tool bar, for the settings only a real one holds (width, secondary colour, swatch).
     void MakeToolBar() { ASSERT_NE(TToolBar_Create(FMain.get()), nullptr); }
 
-    // Every background pixel colour, visible.
-    void Fill(uint32_t colour) {
-        TImage* image = TWorkForm_GetBackground(FForm)->FImage;
-        for (int32_t y = 0; y < image->FHeight; ++y)
-            for (int32_t x = 0; x < image->FWidth; ++x)
-                TImage_SetPixelMasked(image, x, y, colour, 0xFFFFFF);
-        TWorkForm_Repaint(FForm);
-    }
-
     // A stroke through document pixels: down on the first, moves, up on the last.
     void Stroke(TTool* tool, const std::vector<TPoint>& points) {
         TPoint p = PixelCentre(points[0].x, points[0].y);
@@ -121,7 +112,7 @@ const TDrawAttr& Settings(TUndoStep* step) {
 }
 
 TEST_F(FreehandTest, Pen_TapDrawsOneDotAndRecordsOneStepWithTwoEqualPoints) {
-    Fill(0xFFFFFF);
+    PaintBackground(0xFFFFFF);
     TPoint p = PixelCentre(5, 6);
     EXPECT_EQ(TTool_Down(FPen, FForm, p.x, p.y), 1);
     EXPECT_EQ(GStatus.back(), "FreePen: (5, 6)");
@@ -152,7 +143,7 @@ TEST_F(FreehandTest, Pen_TapDrawsOneDotAndRecordsOneStepWithTwoEqualPoints) {
 TEST_F(FreehandTest, Pen_WidthThreeDotIsTheSmallDisc) {
     MakeToolBar();
     TToolBar_SetPenWidth(3);
-    Fill(0xFFFFFF);
+    PaintBackground(0xFFFFFF);
     Stroke(FPen, {{5, 6}});
     EXPECT_EQ(Picture(TWorkForm_GetBackground(FForm)->FImage, {3, 4, 5, 5}), ".....\n"
                                                                              "..#..\n"
@@ -163,7 +154,7 @@ TEST_F(FreehandTest, Pen_WidthThreeDotIsTheSmallDisc) {
 }
 
 TEST_F(FreehandTest, Eraser_PaintsTransparentWithTheSecondaryColourWhicheverSwatch) {
-    Fill(0x123456);
+    PaintBackground(0x123456);
     TImage* image = TWorkForm_GetBackground(FForm)->FImage;
     Stroke(FEraser, {{2, 2}, {4, 2}});
     EXPECT_EQ(Picture(image, {1, 2, 5, 1}), ".ooo.\n");
@@ -241,7 +232,7 @@ TEST_F(FreehandTest, Pen_StrokeOffTheEdgeSavesOnlyPixelsOnTheSurface) {
 TEST_F(FreehandTest, Pen_StrokeOfMoreThanTenThousandPointsIsOneWholeStep) {
     MakeForm(200, 200);
     TWorkForm_SetZoom(FForm, 1.0);
-    Fill(0xFFFFFF);
+    PaintBackground(0xFFFFFF);
     std::vector<TPoint> path;
     for (int32_t i = 0; i < 12000; ++i)
         path.push_back({i % 200, (i / 200) * 3 % 200});
@@ -258,7 +249,7 @@ TEST_F(FreehandTest, Pen_StrokeOfMoreThanTenThousandPointsIsOneWholeStep) {
 TEST_F(FreehandTest, Pen_StrokeOfRealMouseMovesHasNoGapsAndOneStep) {
     MakeForm(256, 256, 600, 600);
     TWorkForm_SetZoom(FForm, 4.0);
-    Fill(0xFFFFFF);
+    PaintBackground(0xFFFFFF);
     GRouted = FPen;
     TDocumentHost host = {};
     host.FSetStatusText = RecordStatus;
@@ -326,7 +317,7 @@ TEST_F(FreehandTest, StrokeThatCannotBeRecordedLeavesTheDocumentModified) {
     } cases[] = {{true, 2}, {false, 0}};
     for (const auto& c : cases) {
         MakeForm(20, 10);
-        Fill(0xFFFFFF);
+        PaintBackground(0xFFFFFF);
         Stroke(FPen, {{1, 1}, {3, 1}});
         Stroke(FPen, {{1, 3}, {3, 3}});
         MessageBoxClearRecords();

@@ -34,7 +34,7 @@ class ShapeTest : public ToolBarFormTest {
     void SetUp() override {
         ToolBarFormTest::SetUp();
         TToolBar_SetSecondaryColor(0x00FF00);
-        Fill(0xFFFFFF);
+        PaintBackground(0xFFFFFF);
         TUndoHistory_Clear(FForm->FHistory);
         GShapeWidth = 1;
     }
@@ -46,13 +46,6 @@ class ShapeTest : public ToolBarFormTest {
     TTool* Make(TTool* (*create)()) {
         FTools.push_back(create());
         return FTools.back();
-    }
-    void Fill(uint32_t colour) {
-        TImage* image = TWorkForm_GetBackground(FForm)->FImage;
-        for (int32_t y = 0; y < image->FHeight; ++y)
-            for (int32_t x = 0; x < image->FWidth; ++x)
-                TImage_SetPixelMasked(image, x, y, colour, 0xFFFFFF);
-        TWorkForm_Repaint(FForm);
     }
     // The stylus at the middle of document pixel (x, y), as the render window reports it.
     void Stylus(TTool* tool, int event, int32_t x, int32_t y) {
@@ -110,7 +103,7 @@ TEST_F(ShapeTest, FiguresKeepTheirEdgesAndTheBandShowsBeforeTheRelease) {
         {TDashLine_Create, {0, 0}, {9, 0}, ".###...###/"}, // on 4 steps, off 3
     };
     for (const auto& c : cases) {
-        Fill(0xFFFFFF);
+        PaintBackground(0xFFFFFF);
         TTool* tool = Make(c.create);
         Stylus(tool, TWE_DOWN, c.a.x, c.a.y);
         Stylus(tool, TWE_MOVE, c.b.x, c.b.y);

@@ -110,6 +110,14 @@ void WorkFormTest::ExpectUndoRedo(const std::function<void()>& change) {
     EXPECT_EQ(Snapshot(FForm), after) << "redo";
 }
 
+void WorkFormTest::PaintBackground(uint32_t colour) {
+    TImage* image = TWorkForm_GetBackground(FForm)->FImage;
+    for (int32_t y = 0; y < image->FHeight; ++y)
+        for (int32_t x = 0; x < image->FWidth; ++x)
+            TImage_SetPixelMasked(image, x, y, colour, 0xFFFFFF);
+    TWorkForm_Repaint(FForm);
+}
+
 TPoint WorkFormTest::PixelCentre(int32_t x, int32_t y) {
     TPoint p = TWorkForm_ImageToClient(FForm, {x, y});
     int32_t half = int32_t(TWorkForm_GetZoomFactor(FForm) / 2);

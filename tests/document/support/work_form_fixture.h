@@ -48,6 +48,8 @@ class WorkFormTest : public ::testing::Test {
     // Fills the background with a seeded pattern: colours from the seed, every third pixel
     // transparent. Composes and repaints.
     void FillPattern(uint32_t seed);
+    // Paints every background pixel colour, visible; composes and repaints.
+    void PaintBackground(uint32_t colour);
     // Grabs the scroll area as the user sees it, in RGB32 (0xAARRGGBB pixels).
     QImage GrabView();
     // Checks that change alters the document, that Undo brings back the snapshot taken before
