@@ -1,8 +1,7 @@
 // Pictures exchanged with other programs through the clipboard (image/png and image/bmp):
 // a 24-bit image with its mask encoded as PNG (mask as alpha) or as a whole BMP file, and
-// PNG or BMP bytes from any program decoded into a 24-bit image with mask plane. The BMP side
-// goes through the one BMP reader and writer (bmp.h), the PNG decoding through the icon
-// reader's libpng decoder (ico_png.h). No Qt: the clipboard glue only moves the bytes.
+// PNG or BMP bytes from any program decoded into a 24-bit image with mask plane, through the
+// one PNG and BMP readers and writers (png.h, png_decode.h, bmp.h). No Qt: the clipboard glue only moves the bytes.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +11,10 @@
 
 struct TImage;
 
-// PNG bytes of a 24-bit image (ClipBlock_CheckSource): RGBA with 8-bit samples, alpha 255
-// where the pixel is visible, 0 where it is transparent (its colour kept). Returns 0 with the
-// bytes in *out; -1 with EC_NULL_OBJECT or EC_NO_MEMORY, *out empty.
+// PNG bytes of a 24-bit image (ClipBlock_CheckSource), as PNG_Save writes them: RGB when every
+// pixel is visible, else RGBA with alpha 255 where the pixel is visible and 0 where it is
+// transparent (its colour kept). Returns 0 with the bytes in *out; -1 with EC_NULL_OBJECT or
+// EC_NO_MEMORY, *out empty.
 int ClipImage_EncodePng(const TImage* image, TClipBlock* out);
 
 // A whole BMP file in memory (14-byte file header included), 24 bits, the bytes BMP_Save

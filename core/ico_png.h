@@ -1,7 +1,7 @@
 // The PNG entries of icon files (what current programs write for 256 x 256 and often every
-// size): recognising them, describing them from their IHDR chunk, and decoding them with libpng
-// into the icon reader's 24-bit image with its mask. Works on the entry's bytes in memory only,
-// never on the file around them; knows nothing of the icon directory.
+// size): recognising them, describing them from their IHDR chunk, and decoding them from the
+// entry's bytes in memory only, never the file around them, through the one PNG decoder
+// (png_decode.h). Knows nothing of the icon directory.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +9,6 @@
 
 struct TImage;
 struct TBitmapInfoHeader;
-
-enum { ICO_PNG_SIGNATURE_SIZE = 8 };
 
 // True when the first size bytes begin with the PNG signature (size 8 or more).
 bool IcoPng_HasSignature(const uint8_t* bytes, size_t size);
@@ -21,11 +19,9 @@ bool IcoPng_HasSignature(const uint8_t* bytes, size_t size);
 // 0xFFFFFFFF). Returns 0; -1 with EC_UNKNOWN_FORMAT when the IHDR is missing or invalid.
 int IcoPng_ReadInfo(const uint8_t* data, size_t size, TBitmapInfoHeader* out);
 
-// Decodes the PNG in data[0, size) into image, reset to its size at 24 bits with TIF_HASMASK
-// and TIF_BOTTOMUP: colour from red, green and blue (16-bit samples keep their top 8 bits,
-// palette and grey expanded), the mask bit set where alpha (tRNS included) is 128 or more, every
-// pixel visible when there is no alpha. Reads nothing outside data. Returns 0; -1 with
-// EC_UNKNOWN_FORMAT when it does not decode (cut short, corrupt), EC_NO_MEMORY when the picture
-// is over the pixel limit (refused before anything is allocated) or memory runs out. A failed
-// decode leaves the image partly filled; callers discard it.
+// Decodes the PNG in data[0, size) into image as Png_Decode does, reading nothing outside data.
+// Returns 0; -1 with EC_UNKNOWN_FORMAT when it does not decode (cut short, corrupt),
+// EC_NO_MEMORY when the picture is over the pixel limit (refused before anything is
+// allocated) or memory runs out. A failed decode leaves the image partly filled; callers
+// discard it.
 int IcoPng_Decode(const uint8_t* data, size_t size, TImage* image);

@@ -84,8 +84,8 @@ int32_t TImage_PaletteBytes(const TImage* image);
 void TImage_SwapRedBlue(TImage* image); // 24-bit images: first and third byte of every pixel
 uint32_t SwapColorRB(uint32_t value);   // 0x00BBGGRR <-> 0x00RRGGBB
 
-// Files by name (image_file.cpp). Types: 0 unknown, 2 BMP, 3 JPEG, 4 ICO.
-enum { TFT_UNKNOWN = 0, TFT_BMP = 2, TFT_JPEG = 3, TFT_ICO = 4 };
+// Files by name (image_file.cpp). Types: 0 unknown, 2 BMP, 3 JPEG, 4 ICO, 5 PNG.
+enum { TFT_UNKNOWN = 0, TFT_BMP = 2, TFT_JPEG = 3, TFT_ICO = 4, TFT_PNG = 5 };
 int TImage_GetFileType(const char* name);
 // Keeps FIconIndex across the clear; returns the reader's result (0 on success), -1 for an
 // unknown type. A failed load leaves a partly filled image that the caller discards.

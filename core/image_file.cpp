@@ -1,5 +1,5 @@
 // Image files by name: the file type from the name's extension, and the load, save and
-// preview dispatch to the BMP, JPEG and icon readers and writers.
+// preview dispatch to the BMP, JPEG, icon and PNG readers and writers.
 #include <cctype>
 #include <cstring>
 #include <string>
@@ -9,6 +9,7 @@
 #include "core/ico.h"
 #include "core/image.h"
 #include "core/jpeg.h"
+#include "core/png.h"
 
 // The extension runs from the first point of the last path component: "~/v1.2/icon.ico" is an
 // icon, "a.b.bmp" has the extension ".b.bmp". Empty when there is none or it is 16 or longer.
@@ -29,6 +30,7 @@ int TImage_GetFileType(const char* name) {
     if (ext == ".BMP") return TFT_BMP;
     if (ext == ".JPG" || ext == ".JPEG") return TFT_JPEG;
     if (ext == ".ICO") return TFT_ICO;
+    if (ext == ".PNG") return TFT_PNG;
     return TFT_UNKNOWN;
 }
 
@@ -44,6 +46,8 @@ int TImage_LoadFile(TImage* image, const char* name) {
         return JPEG_Load(image, name);
     case TFT_ICO:
         return ICO_Load(image, name);
+    case TFT_PNG:
+        return PNG_Load(image, name);
     default:
         return SetLastErrorCode(EC_UNKNOWN_FORMAT), -1;
     }
@@ -58,6 +62,8 @@ int TImage_SaveFile(TImage* image, const char* name) {
         return JPEG_Save(image, name);
     case TFT_ICO:
         return ICO_Save(image, name);
+    case TFT_PNG:
+        return PNG_Save(image, name);
     default:
         return SetLastErrorCode(EC_SAVE_FAILED), -1;
     }
@@ -77,6 +83,9 @@ int TImage_LoadPreview(TImage* image, const char* name, const TRectXYWH* box) {
         break;
     case TFT_ICO: // the first image, whole (clearing reset the icon index)
         result = ICO_Load(image, name) == 0 ? 0 : -1;
+        break;
+    case TFT_PNG:
+        result = PNG_LoadPreview(image, name, box);
         break;
     default:
         SetLastErrorCode(EC_UNKNOWN_FORMAT);

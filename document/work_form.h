@@ -159,7 +159,7 @@ int TWorkForm_New(TWorkForm* form, int32_t width, int32_t height);
 // 1 opened, 0 the icon choice was cancelled, -1 failed (last error set, nothing shown).
 int TWorkForm_Open(TWorkForm* form, const char* fileName);
 // Writes the composite (BMP, JPEG) or the background with the document palette and the
-// floating selection merged into a copy (ICO). Failures are shown. 0, or -1.
+// floating selection merged into a copy (ICO, PNG). Failures are shown. 0, or -1.
 int TWorkForm_SaveAs(TWorkForm* form, const char* fileName);
 // Save As with the name asked for (TWorkForm_SetSaveNameProvider); a cancelled question is
 // -1 with the last error clear. On success the name becomes FFileName.

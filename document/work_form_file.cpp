@@ -1,6 +1,6 @@
 // The work form's file operations: New and Open put a fresh background in place of whatever
 // document the form held; Save As writes the composite (BMP, JPEG) or the background with the
-// document palette (ICO); Save and the save question through a replaceable name provider. Also
+// document palette (ICO, PNG); Save and the save question through a replaceable name provider. Also
 // the icon-entry hook that Open asks when an icon file holds several images.
 // Saving never changes the document: an icon's floating selection is merged into a copy.
 #include <cstdlib>
@@ -163,9 +163,11 @@ static TImage* CopyImage(const TImage* image) {
     return copy;
 }
 
-// The icon holds what the user sees: the background with the floating selection merged in
-// (as Select None would merge it), in the document palette. The document is not touched.
-static int SaveIcon(TWorkForm* form, const char* fileName) {
+// Icons and PNG files hold what the user sees with its transparency: the background with the
+// floating selection merged in (as Select None would merge it), in the document palette, not
+// the composite, whose transparent pixels show the secondary colour. The document is not
+// touched.
+static int SaveBackground(TWorkForm* form, const char* fileName) {
     TLayer* background = form->FLayerCount == 2 ? form->FLayers[1] : nullptr;
     if (!background || !background->FImage) return SetLastErrorCode(EC_NULL_OBJECT), -1;
     TImage* icon = CopyImage(background->FImage);
@@ -203,8 +205,8 @@ int TWorkForm_SaveAs(TWorkForm* form, const char* fileName) {
         // the last error says why
     } else if (type == TFT_BMP || type == TFT_JPEG) {
         result = TImage_SaveFile(form->FComposite->FImage, fileName);
-    } else if (type == TFT_ICO) {
-        result = SaveIcon(form, fileName);
+    } else if (type == TFT_ICO || type == TFT_PNG) {
+        result = SaveBackground(form, fileName);
     } else {
         // A name without a known format must not pass for a saved file.
         SetLastErrorCode(EC_SAVE_FAILED);

@@ -23,16 +23,18 @@
 
 // Qt reads a filter's patterns from its last parentheses, separated by blanks, so each label
 // carries its patterns once more in that form; HideNameFilterDetails shows the label alone.
-const char* const KOpenFilters[4] = {
-    "All Formats(*.bmp,*.jpg,*.ico) (*.bmp *.jpg *.ico)",
+const char* const KOpenFilters[5] = {
+    "All Formats(*.bmp,*.jpg,*.ico,*.png) (*.bmp *.jpg *.ico *.png)",
     "Bitmap(*.bmp) (*.bmp)",
     "JPEG(*.jpg,*jpeg) (*.jpg *.jpeg)",
     "Icon(*.ico) (*.ico)",
+    "PNG(*.png) (*.png)",
 };
-const char* const KSaveFilters[3] = {
+const char* const KSaveFilters[4] = {
     "Bitmap(*.bmp) (*.bmp)",
     "JPEG(*.jpg) (*.jpg)",
     "Icon(*.ico) (*.ico)",
+    "PNG(*.png) (*.png)",
 };
 
 enum { KThumbnailBox = 128 }; // the thumbnail's largest width and height, pixels
@@ -109,7 +111,7 @@ static QFileDialog* CreateFileDialog(QWidget* owner, QFileDialog::AcceptMode mod
 
 QFileDialog* FileDialogs_CreateOpenDialog(QWidget* owner) {
     QFileDialog* dialog =
-        CreateFileDialog(owner, QFileDialog::AcceptOpen, FilterList(KOpenFilters, 4));
+        CreateFileDialog(owner, QFileDialog::AcceptOpen, FilterList(KOpenFilters, 5));
     dialog->setFileMode(QFileDialog::ExistingFile);
     QLabel* thumbnail = new QLabel(dialog);
     thumbnail->setObjectName(QStringLiteral("thumbnail"));
@@ -125,7 +127,7 @@ QFileDialog* FileDialogs_CreateOpenDialog(QWidget* owner) {
 
 QFileDialog* FileDialogs_CreateSaveDialog(QWidget* owner) {
     QFileDialog* dialog =
-        CreateFileDialog(owner, QFileDialog::AcceptSave, FilterList(KSaveFilters, 3));
+        CreateFileDialog(owner, QFileDialog::AcceptSave, FilterList(KSaveFilters, 4));
     dialog->setFileMode(QFileDialog::AnyFile);
     return dialog;
 }

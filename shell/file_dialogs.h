@@ -15,8 +15,8 @@ enum TFileDialogKind { TFD_OPEN = 0, TFD_SAVE = 1 };
 
 // The filters as the dialogs show them, in order: the label as the user reads it, then the
 // patterns Qt matches in parentheses.
-extern const char* const KOpenFilters[4];
-extern const char* const KSaveFilters[3];
+extern const char* const KOpenFilters[5];
+extern const char* const KSaveFilters[4];
 
 // Asks for the path of a file to open (kind TFD_OPEN) or to save under (TFD_SAVE), modal to
 // owner. True with the chosen path; false when cancelled (path untouched).

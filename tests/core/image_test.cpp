@@ -222,19 +222,21 @@ TEST(ImageFile, TypeComesFromTheLastPathComponent) {
     EXPECT_EQ(TImage_GetFileType("noextension"), TFT_UNKNOWN);
     EXPECT_EQ(TImage_GetFileType("dir.v1/a.bmp"), TFT_BMP);
     EXPECT_EQ(TImage_GetFileType("/home/u/v1.2/icon.ICO"), TFT_ICO);
+    EXPECT_EQ(TImage_GetFileType("shot.png"), TFT_PNG);
+    EXPECT_EQ(TImage_GetFileType("SHOT.Png"), TFT_PNG);
     EXPECT_EQ(TImage_GetFileType("x.bmpbmpbmpbmpbmp"), TFT_UNKNOWN); // 16-character extension
     EXPECT_EQ(TImage_GetFileType(nullptr), TFT_UNKNOWN);
 }
 
 TEST(ImageFile, UnknownTypesFailCleanly) {
     TImage image = {};
-    EXPECT_EQ(TImage_LoadFile(&image, "picture.png"), -1);
+    EXPECT_EQ(TImage_LoadFile(&image, "picture.gif"), -1);
     EXPECT_NE(GetLastErrorCode(), EC_NONE);
     ImagePtr source = Make(2, 2, 24, TIF_BOTTOMUP);
-    EXPECT_EQ(TImage_SaveFile(source.get(), "picture.png"), -1);
+    EXPECT_EQ(TImage_SaveFile(source.get(), "picture.gif"), -1);
     EXPECT_EQ(GetLastErrorCode(), EC_SAVE_FAILED);
     TRectXYWH box = {0, 0, 8, 8};
-    EXPECT_EQ(TImage_LoadPreview(&image, "picture.png", &box), -1);
+    EXPECT_EQ(TImage_LoadPreview(&image, "picture.gif", &box), -1);
     EXPECT_EQ(image.FBits, nullptr);
     TImage_Clear(&image);
 }

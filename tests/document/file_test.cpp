@@ -313,53 +313,54 @@ TEST_F(FileTest, SaveAs_WriterFailureShowsItsErrorAndKeepsState) {
     EXPECT_TRUE(TWorkForm_IsModified(FForm));
 }
 
-// The icon holds the picture with the floating selection merged where it floats; the
-// background, the float and the selection stay as they were.
-TEST_F(FileTest, SaveAs_IconMergesTheFloatIntoACopy) {
-    for (int op : {TWS_COPY_FLOAT, TWS_CUT_FLOAT}) {
-        SCOPED_TRACE(op);
-        MakeForm(16, 12);
-        PaintFewColours(FForm, 6);
-        TRectXYWH r = {1, 2, 5, 4};
-        ASSERT_EQ(TWorkForm_Select(FForm, &r, op), 0);
-        TWorkForm_MoveSelection(FForm, 9, 6, 1);
-        TLayer* background = TWorkForm_GetBackground(FForm);
-        TPaletteEntry backgroundPalette[256];
-        std::memcpy(backgroundPalette, background->FImage->FPalette, sizeof backgroundPalette);
-        TDocSnapshot before = Snapshot(FForm);
-        int32_t steps = TUndoHistory_GetCount(FForm->FHistory);
-        std::string path = FDir + "/merged.ico";
-        ASSERT_EQ(TWorkForm_SaveAs(FForm, path.c_str()), 0);
-        EXPECT_EQ(Snapshot(FForm), before);
-        EXPECT_EQ(TUndoHistory_GetCount(FForm->FHistory), steps);
-        EXPECT_EQ(
-            std::memcmp(backgroundPalette, background->FImage->FPalette, sizeof backgroundPalette),
-            0);
+// An icon or PNG file holds the picture with the floating selection merged where it floats;
+// the background, the float and the selection stay as they were.
+TEST_F(FileTest, SaveAs_IconAndPngMergeTheFloatIntoACopy) {
+    for (const char* name : {"merged.ico", "merged.png"})
+        for (int op : {TWS_COPY_FLOAT, TWS_CUT_FLOAT}) {
+            SCOPED_TRACE(std::string(name) + " " + std::to_string(op));
+            MakeForm(16, 12);
+            PaintFewColours(FForm, 6);
+            TRectXYWH r = {1, 2, 5, 4};
+            ASSERT_EQ(TWorkForm_Select(FForm, &r, op), 0);
+            TWorkForm_MoveSelection(FForm, 9, 6, 1);
+            TLayer* background = TWorkForm_GetBackground(FForm);
+            TPaletteEntry backgroundPalette[256];
+            std::memcpy(backgroundPalette, background->FImage->FPalette, sizeof backgroundPalette);
+            TDocSnapshot before = Snapshot(FForm);
+            int32_t steps = TUndoHistory_GetCount(FForm->FHistory);
+            std::string path = FDir + "/" + name;
+            ASSERT_EQ(TWorkForm_SaveAs(FForm, path.c_str()), 0);
+            EXPECT_EQ(Snapshot(FForm), before);
+            EXPECT_EQ(TUndoHistory_GetCount(FForm->FHistory), steps);
+            EXPECT_EQ(std::memcmp(backgroundPalette, background->FImage->FPalette,
+                                  sizeof backgroundPalette),
+                      0);
 
-        ImagePtr saved = LoadImage(path);
-        ASSERT_EQ(saved->FWidth, 16);
-        ASSERT_EQ(saved->FHeight, 12);
-        TLayer* floating = FForm->FFloat;
-        for (int32_t y = 0; y < 12; ++y)
-            for (int32_t x = 0; x < 16; ++x) {
-                uint32_t visible = 0;
-                uint32_t colour = BackgroundPixel(FForm, x, y, &visible);
-                int32_t fx = x - floating->FLeft, fy = y - floating->FTop;
-                if (fx >= 0 && fy >= 0 && fx < floating->FWidth && fy < floating->FHeight) {
-                    uint32_t fc = 0;
-                    if (TImage_GetPixelMasked(floating->FImage, fx, fy, &fc)) {
-                        colour = fc;
-                        visible = 0xFFFFFF;
+            ImagePtr saved = LoadImage(path);
+            ASSERT_EQ(saved->FWidth, 16);
+            ASSERT_EQ(saved->FHeight, 12);
+            TLayer* floating = FForm->FFloat;
+            for (int32_t y = 0; y < 12; ++y)
+                for (int32_t x = 0; x < 16; ++x) {
+                    uint32_t visible = 0;
+                    uint32_t colour = BackgroundPixel(FForm, x, y, &visible);
+                    int32_t fx = x - floating->FLeft, fy = y - floating->FTop;
+                    if (fx >= 0 && fy >= 0 && fx < floating->FWidth && fy < floating->FHeight) {
+                        uint32_t fc = 0;
+                        if (TImage_GetPixelMasked(floating->FImage, fx, fy, &fc)) {
+                            colour = fc;
+                            visible = 0xFFFFFF;
+                        }
+                    }
+                    uint32_t savedColour = 0;
+                    uint32_t savedVisible = TImage_GetPixelMasked(saved.get(), x, y, &savedColour);
+                    ASSERT_EQ(savedVisible, visible) << x << "," << y;
+                    if (visible) {
+                        ASSERT_EQ(savedColour, colour) << x << "," << y;
                     }
                 }
-                uint32_t savedColour = 0;
-                uint32_t savedVisible = TImage_GetPixelMasked(saved.get(), x, y, &savedColour);
-                ASSERT_EQ(savedVisible, visible) << x << "," << y;
-                if (visible) {
-                    ASSERT_EQ(savedColour, colour) << x << "," << y;
-                }
-            }
-    }
+        }
 }
 
 // Entries the picture's colours do not take keep the document palette's values.

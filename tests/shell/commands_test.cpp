@@ -193,7 +193,7 @@ TEST_F(CommandTest, Crop_CancelKeepsTheOldDocument_NoReplacesIt) {
 }
 
 TEST_F(CommandTest, DroppedFile_OpensAfterTheSaveQuestion) {
-    std::string path = SharedDir() + "/corpus/bmp/bmp-24bit-im3-33x9.bmp";
+    std::string path = TestDataDir() + "/png/rgba8.png";
     Modify();
     TWorkForm* doc = Doc();
     auto drop = [this, &path] {
@@ -219,10 +219,10 @@ TEST_F(CommandTest, DroppedFile_OpensAfterTheSaveQuestion) {
     drop();
     ExpectOneSavePrompt();
     ASSERT_NE(Background(), nullptr);
-    EXPECT_EQ(Background()->FWidth, 33);
+    EXPECT_EQ(Background()->FWidth, 13);
     EXPECT_EQ(Doc()->FFileName, path);
     EXPECT_EQ(PaneText(0), "Open Image");
-    EXPECT_EQ(PaneText(1), "33x9");
+    EXPECT_EQ(PaneText(1), "13x11");
 }
 
 TEST_F(CommandTest, OpenFile_UnreadableShowsTheErrorAndKeepsTheDocument) {

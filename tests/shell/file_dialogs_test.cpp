@@ -66,31 +66,31 @@ QStringList ListedNames(QFileDialog* dialog, const QStringList& expected) {
     return names;
 }
 
-TEST(FileDialogs, OpenDialog_ShowsItsFourFiltersAsDefined) {
+TEST(FileDialogs, OpenDialog_ShowsItsFiveFiltersAsDefined) {
     std::unique_ptr<QFileDialog> dialog(FileDialogs_CreateOpenDialog(nullptr));
-    EXPECT_EQ(
-        dialog->nameFilters(),
-        QStringList({"All Formats(*.bmp,*.jpg,*.ico) (*.bmp *.jpg *.ico)", "Bitmap(*.bmp) (*.bmp)",
-                     "JPEG(*.jpg,*jpeg) (*.jpg *.jpeg)", "Icon(*.ico) (*.ico)"}));
-    EXPECT_EQ(dialog->nameFilters(), Strings(KOpenFilters, 4));
+    EXPECT_EQ(dialog->nameFilters(),
+              QStringList({"All Formats(*.bmp,*.jpg,*.ico,*.png) (*.bmp *.jpg *.ico *.png)",
+                           "Bitmap(*.bmp) (*.bmp)", "JPEG(*.jpg,*jpeg) (*.jpg *.jpeg)",
+                           "Icon(*.ico) (*.ico)", "PNG(*.png) (*.png)"}));
+    EXPECT_EQ(dialog->nameFilters(), Strings(KOpenFilters, 5));
     // The user reads each label exactly as defined.
     EXPECT_EQ(ComboTexts(dialog.get()),
-              QStringList({"All Formats(*.bmp,*.jpg,*.ico)", "Bitmap(*.bmp)", "JPEG(*.jpg,*jpeg)",
-                           "Icon(*.ico)"}));
+              QStringList({"All Formats(*.bmp,*.jpg,*.ico,*.png)", "Bitmap(*.bmp)",
+                           "JPEG(*.jpg,*jpeg)", "Icon(*.ico)", "PNG(*.png)"}));
     EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
     EXPECT_TRUE(dialog->defaultSuffix().isEmpty());
-    EXPECT_EQ(dialog->selectedNameFilter(), "All Formats(*.bmp,*.jpg,*.ico)"); // as shown
+    EXPECT_EQ(dialog->selectedNameFilter(), "All Formats(*.bmp,*.jpg,*.ico,*.png)"); // as shown
 }
 
-TEST(FileDialogs, SaveDialog_ShowsItsThreeFiltersAsDefined) {
+TEST(FileDialogs, SaveDialog_ShowsItsFourFiltersAsDefined) {
     std::unique_ptr<QFileDialog> dialog(FileDialogs_CreateSaveDialog(nullptr));
-    EXPECT_EQ(dialog->nameFilters(),
-              QStringList({"Bitmap(*.bmp) (*.bmp)", "JPEG(*.jpg) (*.jpg)", "Icon(*.ico) (*.ico)"}));
-    EXPECT_EQ(dialog->nameFilters(), Strings(KSaveFilters, 3));
+    EXPECT_EQ(dialog->nameFilters(), QStringList({"Bitmap(*.bmp) (*.bmp)", "JPEG(*.jpg) (*.jpg)",
+                                                  "Icon(*.ico) (*.ico)", "PNG(*.png) (*.png)"}));
+    EXPECT_EQ(dialog->nameFilters(), Strings(KSaveFilters, 4));
     EXPECT_EQ(ComboTexts(dialog.get()),
-              QStringList({"Bitmap(*.bmp)", "JPEG(*.jpg)", "Icon(*.ico)"}));
+              QStringList({"Bitmap(*.bmp)", "JPEG(*.jpg)", "Icon(*.ico)", "PNG(*.png)"}));
     EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_TRUE(dialog->defaultSuffix().isEmpty());
@@ -103,7 +103,7 @@ TEST(FileDialogs, OpenDialog_AllFormatsMatchesExtensionsInAnyCase) {
     std::unique_ptr<QFileDialog> dialog(FileDialogs_CreateOpenDialog(nullptr));
     dialog->setDirectory(folder);
     dialog->show();
-    const QStringList all = {"w.Bmp", "x.JPG", "y.Ico"}, jpeg = {"v.jpeg", "x.JPG"},
+    const QStringList all = {"w.Bmp", "x.JPG", "y.Ico", "z.png"}, jpeg = {"v.jpeg", "x.JPG"},
                       icon = {"y.Ico"};
     EXPECT_EQ(ListedNames(dialog.get(), all), all);
     dialog->selectNameFilter(KOpenFilters[2]);
@@ -115,7 +115,7 @@ TEST(FileDialogs, OpenDialog_AllFormatsMatchesExtensionsInAnyCase) {
 // A typed name goes back as typed, whatever filter is shown.
 TEST(FileDialogs, SaveDialog_NeverAddsASuffix) {
     QString folder = QString::fromStdString(TestTempDir());
-    for (int filter = 0; filter < 3; ++filter) {
+    for (int filter = 0; filter < 4; ++filter) {
         std::unique_ptr<QFileDialog> dialog(FileDialogs_CreateSaveDialog(nullptr));
         dialog->setDirectory(folder);
         dialog->selectNameFilter(KSaveFilters[filter]);

@@ -23,6 +23,10 @@ std::string SharedDir() {
     return dir;
 }
 
+std::string TestDataDir() {
+    return MOSAIKO_TEST_DATA_DIR;
+}
+
 std::string TestTempDir() {
     const char* env = std::getenv("MOSAIKO_TEST_TMP");
     fs::path base = (env && *env) ? fs::path(env) : fs::temp_directory_path() / "mosaiko-tests";
@@ -92,7 +96,8 @@ std::vector<uint8_t> PixelDump(const TImage* image) {
 std::vector<uint32_t> Colours(const TImage* image) {
     std::vector<uint32_t> out;
     for (int32_t y = 0; y < image->FHeight; ++y)
-        for (int32_t x = 0; x < image->FWidth; ++x) out.push_back(TImage_GetPixel(image, x, y));
+        for (int32_t x = 0; x < image->FWidth; ++x)
+            out.push_back(TImage_GetPixel(image, x, y));
     return out;
 }
 

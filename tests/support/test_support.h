@@ -24,6 +24,8 @@ struct LimitGuard {
 // The shared data folder: $MOSAIKO_SHARED_DIR, else the build's setting. A missing folder
 // fails the calling test (never skips).
 std::string SharedDir();
+// The test files kept beside the tests (tests/data).
+std::string TestDataDir();
 // A fresh empty folder for the running test.
 std::string TestTempDir();
 
