@@ -69,6 +69,7 @@ int TUndoHistory_PushStep(TUndoHistory* history, TUndoStep* step) {
     added->FItem = step;
     history->FCurrent = added;
     history->FModified = 1;
+    ++history->FChanges;
     ClearLastErrorCode();
     return 0;
 }
@@ -110,6 +111,7 @@ int TUndoHistory_Clear(TUndoHistory* history) {
         DropNode(history, head);
     history->FModified = 0;
     history->FDropped = 0;
+    ++history->FChanges;
     return 0;
 }
 
@@ -125,6 +127,7 @@ int TUndoHistory_ClearToFreeMemory(TUndoHistory* history) {
 int TUndoHistory_MarkUnrecorded(TUndoHistory* history) {
     if (!history) return SetLastErrorCode(EC_NULL_OBJECT), -1;
     history->FModified = history->FDropped = 1;
+    ++history->FChanges;
     return 0;
 }
 
@@ -145,6 +148,7 @@ TRectXYWH TUndoHistory_Undo(TUndoHistory* history) {
         // Back before every recorded change, and none was lost: the document is as it started.
         history->FModified = 0;
     }
+    ++history->FChanges;
     history->FBusy = TUH_IDLE;
     return rect;
 }
@@ -163,6 +167,7 @@ TRectXYWH TUndoHistory_Redo(TUndoHistory* history) {
         TUndoStep* step = StepOf(next);
         ShowLastErrorIf(TUndoStep_Redo(step));
         rect = step->FRect;
+        ++history->FChanges;
     } else {
         history->FCurrent = TList_GetTail(history->FSteps);
     }
@@ -210,6 +215,7 @@ int TUndoHistory_RemoveStep(TUndoHistory* history, TUndoStep* step) {
     // The step before is now the most recent one done.
     if (history->FCurrent == node) history->FCurrent = node->FPrev;
     DropNode(history, node);
+    ++history->FChanges;
     return 0;
 }
 
@@ -220,5 +226,6 @@ int TUndoHistory_SetModified(TUndoHistory* history, int32_t value) {
     }
     history->FModified = value != 0;
     if (!value) history->FDropped = 0;
+    ++history->FChanges;
     return 0;
 }

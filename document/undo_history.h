@@ -23,6 +23,8 @@ struct TUndoHistory {
     int32_t FModified;   // 1 once a step was recorded since the history was cleared or saved
     int32_t FDropped;    // 1 once a step was lost (depth, memory) since cleared or saved
     int32_t FBusy;       // a TUH_ value: an undo or redo is running
+    uint32_t FChanges;   // counts pushes, undos, redos, removals, clears and modified-state
+                         // changes, so a watcher sees any change of the document; wraps
 };
 // Steps from the head up to and including FCurrent are done (undoable), the rest redoable.
 

@@ -1,7 +1,7 @@
 // TWorkForm: one open document and its view. The record holds the document (layers, the
 // selection, palettes, file name, undo history), the view (windows, zoom, grid, scrolling) and
 // the render buffers. Its operations live in files by concern: work_form.cpp (life, queries,
-// selection), work_form_file.cpp (New, Open, Save), work_form_edit.cpp (clipboard, Clear, Crop,
+// selection), work_form_file.cpp (New, Open, Save, the recovery copy), work_form_edit.cpp (clipboard, Clear, Crop,
 // transforms, adjustments, Change Color, Undo and Redo), work_form_view.cpp (coordinates,
 // zoom, scrolling, layout, stylus routing), render.cpp (render buffers, repaint, compose,
 // render, preview, grid, selection outline).
@@ -18,6 +18,7 @@
 class QWidget;
 class QScrollBar;
 struct TLayer;
+struct TRecoveryCopy;
 struct TUndoHistory;
 struct TUndoStep;
 struct TRenderWindow;
@@ -165,6 +166,14 @@ int TWorkForm_SaveAs(TWorkForm* form, const char* fileName);
 // -1 with the last error clear. On success the name becomes FFileName.
 int TWorkForm_SaveDialog(TWorkForm* form);
 int TWorkForm_Save(TWorkForm* form); // SaveAs with FFileName, else SaveDialog
+// A snapshot of the document for the recovery file: copies of the background's planes and of a
+// floating selection, the palette, the name, the icon index and the modified state; the form is
+// not changed. Null with the last error (EC_NO_BACKGROUND, EC_NO_MEMORY).
+TRecoveryCopy* TWorkForm_MakeRecoveryCopy(TWorkForm* form);
+// The copy as the form's document, as Open would put a file in place: its name (or untitled),
+// palette and floating selection, an empty history, modified. The copy stays the caller's.
+// 0; -1 with the last error (the form's document may then be a blank one).
+int TWorkForm_OpenRecoveryCopy(TWorkForm* form, const TRecoveryCopy* copy);
 
 // Icon entry choice: index chosen (0 or more) or -1 when cancelled. Until the dialog exists the
 // handler answers 0 (the first image). A null handler restores that default.

@@ -1,7 +1,8 @@
-// The work form's file operations: New and Open put a fresh background in place of whatever
-// document the form held; Save As writes the composite (BMP, JPEG) or the background with the
-// document palette (ICO, PNG); Save and the save question through a replaceable name provider. Also
-// the icon-entry hook that Open asks when an icon file holds several images.
+// The work form's file operations: New, Open and the opening of a recovery copy put a fresh
+// background in place of whatever document the form held; Save As writes the composite (BMP,
+// JPEG) or the background with the document palette (ICO, PNG); Save and the save question
+// through a replaceable name provider; the recovery copy's snapshot of the document. Also the
+// icon-entry hook that Open asks when an icon file holds several images.
 // Saving never changes the document: an icon's floating selection is merged into a copy.
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "core/ico.h"
 #include "core/image.h"
 #include "core/layer.h"
+#include "core/recovery_copy.h"
 #include "document/undo_history.h"
 #include "document/work_form.h"
 
@@ -142,7 +144,21 @@ int TWorkForm_Open(TWorkForm* form, const char* fileName) {
     return 1;
 }
 
-// ---- Save ----
+// ---- Picture copies ----
+
+// The pixels of a 24-bit image and its mask plane into to, of the same size and depth, whatever
+// the row orders. Without a source mask every pixel of to becomes visible.
+static void CopyPixels(TImage* to, const TImage* from) {
+    size_t colourBytes = size_t(from->FWidth) * 3;
+    size_t maskBytes = (size_t(from->FWidth) + 7) / 8;
+    bool hasMask = from->FMask && from->FMask->FBits;
+    for (int32_t y = 0; y < from->FHeight; ++y) {
+        std::memcpy(TImage_GetRow(to, y), TImage_GetRow(from, y), colourBytes);
+        if (hasMask)
+            std::memcpy(TImage_GetRow(to->FMask, y), TImage_GetRow(from->FMask, y), maskBytes);
+    }
+    if (!hasMask) TImage_FillMask(to, 1); // an image without a mask is wholly visible
+}
 
 // A copy of a 24-bit image with its mask plane, byte for byte (transparent pixels keep the
 // colour under them, which decides their palette index in an icon). Null with the last error.
@@ -151,17 +167,81 @@ static TImage* CopyImage(const TImage* image) {
         return SetLastErrorCode(EC_NULL_OBJECT), nullptr;
     TImage* copy = TImage_Create(image->FWidth, image->FHeight, 24, TIF_HASMASK | TIF_BOTTOMUP);
     if (!copy) return nullptr;
-    size_t colourBytes = size_t(image->FWidth) * 3;
-    size_t maskBytes = (size_t(image->FWidth) + 7) / 8;
-    bool hasMask = image->FMask && image->FMask->FBits;
-    for (int32_t y = 0; y < image->FHeight; ++y) {
-        std::memcpy(TImage_GetRow(copy, y), TImage_GetRow(image, y), colourBytes);
-        if (hasMask)
-            std::memcpy(TImage_GetRow(copy->FMask, y), TImage_GetRow(image->FMask, y), maskBytes);
-    }
-    if (!hasMask) TImage_FillMask(copy, 1); // an image without a mask is wholly visible
+    CopyPixels(copy, image);
     return copy;
 }
+
+// ---- The recovery copy ----
+
+TRecoveryCopy* TWorkForm_MakeRecoveryCopy(TWorkForm* form) {
+    TLayer* background = TWorkForm_GetBackground(form);
+    if (!background || !background->FImage) return SetLastErrorCode(EC_NO_BACKGROUND), nullptr;
+    TRecoveryCopy* copy = TRecoveryCopy_Create();
+    if (!copy) return nullptr;
+    copy->FBackground = CopyImage(background->FImage);
+    TLayer* floating = form->FFloat;
+    if ((form->FSelectMode == TSM_COPY || form->FSelectMode == TSM_CUT) && floating &&
+        floating->FImage) {
+        copy->FFloatMode = form->FSelectMode == TSM_CUT ? TRF_CUT : TRF_COPY;
+        copy->FFloatLeft = floating->FLeft;
+        copy->FFloatTop = floating->FTop;
+        copy->FFloat = CopyImage(floating->FImage);
+        if (!copy->FFloat) copy->FFloatMode = TRF_NONE;
+    }
+    if (!copy->FBackground || (copy->FFloatMode != TRF_NONE) != (copy->FFloat != nullptr)) {
+        int code = GetLastErrorCode();
+        TRecoveryCopy_Destroy(copy);
+        return SetLastErrorCode(code ? code : EC_NO_MEMORY), nullptr;
+    }
+    std::memcpy(copy->FPalette, form->FPalette, sizeof copy->FPalette);
+    copy->FFileName = form->FFileName;
+    copy->FIconIndex = background->FImage->FIconIndex < 0 ? 0 : background->FImage->FIconIndex;
+    copy->FModified = TWorkForm_IsModified(form);
+    ClearLastErrorCode();
+    return copy;
+}
+
+// A bound layer at (left, top) holding picture. Null with the last error.
+static TLayer* LayerOf(const TImage* picture, int32_t left, int32_t top) {
+    TLayer* layer = NewLayerRecord();
+    if (!layer) return nullptr;
+    if (TLayer_CreateFor(layer, TLayer_ReferenceDC(), picture->FWidth, picture->FHeight, 24, 1) !=
+        0) {
+        int code = GetLastErrorCode();
+        TLayer_Destroy(layer);
+        return SetLastErrorCode(code ? code : EC_NO_MEMORY), nullptr;
+    }
+    CopyPixels(layer->FImage, picture);
+    TLayer_SetPos(layer, left, top);
+    layer->FVisible = 1;
+    return layer;
+}
+
+int TWorkForm_OpenRecoveryCopy(TWorkForm* form, const TRecoveryCopy* copy) {
+    if (!form || RecoveryCopy_Check(copy) != 0) return SetLastErrorCode(EC_NULL_OBJECT), -1;
+    TLayer* background = LayerOf(copy->FBackground, 0, 0);
+    if (!background) return -1;
+    background->FImage->FIconIndex = copy->FIconIndex;
+    InstallBackground(form, background);
+    if (FinishDocument(form) != 0) return -1;
+    if (copy->FFloat) {
+        TLayer* surface = LayerOf(copy->FFloat, copy->FFloatLeft, copy->FFloatTop);
+        int result = surface ? TWorkForm_FloatSurface(form, surface) : -1;
+        TLayer_Destroy(surface);
+        if (result != 0) return -1;
+        if (copy->FFloatMode == TRF_CUT) TWorkForm_SetSelectMode(form, TSM_CUT);
+    }
+    std::memcpy(form->FPalette, copy->FPalette, sizeof form->FPalette);
+    form->FFileName = copy->FFileName;
+    // Nothing of the copy is on the disk: modified, and no undo can make it unmodified.
+    TUndoHistory_Clear(form->FHistory);
+    TUndoHistory_MarkUnrecorded(form->FHistory);
+    TWorkForm_Repaint(form);
+    ClearLastErrorCode();
+    return 0;
+}
+
+// ---- Save ----
 
 // Icons and PNG files hold what the user sees with its transparency: the background with the
 // floating selection merged in (as Select None would merge it), in the document palette, not

@@ -348,3 +348,20 @@ int TMainForm_OpenFile(TMainForm* form, const char* path) {
     }
     return MainForm_TakeDocument(form, fresh, "Open Image") == 0 ? 1 : 0;
 }
+
+int TMainForm_OpenRecoveryCopy(TMainForm* form, const TRecoveryCopy* copy) {
+    if (!form || !copy) {
+        SetLastErrorCode(EC_NULL_OBJECT);
+        ShowLastError();
+        return -1;
+    }
+    TWorkForm* fresh = NewWorkForm(form);
+    if (!fresh) return -1;
+    if (TWorkForm_OpenRecoveryCopy(fresh, copy) != 0) {
+        ShowLastError();
+        TWorkForm_Destroy(fresh);
+        MainForm_HoldNewWorkForm(form, nullptr);
+        return -1;
+    }
+    return MainForm_TakeDocument(form, fresh, nullptr);
+}

@@ -12,6 +12,7 @@ class QMainWindow;
 class QMenuBar;
 class QWidget;
 struct TStatusBar;
+struct TRecoveryCopy;
 struct TToolBar;
 struct TWorkForm;
 
@@ -72,6 +73,9 @@ int TMainForm_NewImage(TMainForm* form, int32_t width, int32_t height);
 // 0 cancelled (icon choice or save question); -1 failed, the error shown. The current document
 // stays unless 1.
 int TMainForm_OpenFile(TMainForm* form, const char* path);
+// The picture of a recovery copy as the document (TWorkForm_OpenRecoveryCopy), placed and
+// fitted; the current document goes as for New. 0; -1 after the error was shown.
+int TMainForm_OpenRecoveryCopy(TMainForm* form, const TRecoveryCopy* copy);
 
 // ---- Layout and status texts (main_form_layout.cpp) ----
 // Gives workForm the client area below the tool bar band, shows it, lays everything out and

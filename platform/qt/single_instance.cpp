@@ -27,15 +27,20 @@ static const int KWaitMs = 1000;
 static QPointer<QLocalServer> GServer;
 static std::function<void()> GActivate;
 
-// "mosaiko-" and a hash of the user and the settings folder (tests never meet a running editor),
-// in the user's private runtime folder when the session has one, so no one else can connect.
-static QString ServerName() {
+// "mosaiko-" and a hash of the user and the settings folder (tests never meet a running editor).
+static QString KeyName() {
     QByteArray user;
     if (const passwd* entry = getpwuid(getuid())) user = entry->pw_name;
     if (user.isEmpty()) user = QByteArray::number(static_cast<qulonglong>(getuid()));
     QByteArray key = user + '\n' + QByteArray::fromStdString(Settings_Folder());
     QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex();
-    QString name = QStringLiteral("mosaiko-") + QString::fromLatin1(hash.left(16));
+    return QStringLiteral("mosaiko-") + QString::fromLatin1(hash.left(16));
+}
+
+// The key, in the user's private runtime folder when the session has one, so no one else can
+// connect.
+static QString ServerName() {
+    QString name = KeyName();
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) return name; // the temporary folder
     QString path = folder + '/' + name;
@@ -110,4 +115,12 @@ void SingleInstance_Release() {
     GServer->deleteLater(); // may be called from inside its own activate
     GServer = nullptr;
     GActivate = nullptr;
+}
+
+int SingleInstance_IsListening() {
+    return GServer && GServer->isListening() ? 1 : 0;
+}
+
+std::string SingleInstance_Key() {
+    return KeyName().toStdString();
 }
