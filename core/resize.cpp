@@ -57,6 +57,17 @@ static inline unsigned BitAt(const uint8_t* row, int32_t x) {
     return (row[x >> 3] >> (7 - (x & 7))) & 1u;
 }
 
+// Whether bits a..b (a <= b) of a 1-bit row are all set.
+static inline bool AllBitsSet(const uint8_t* row, int32_t a, int32_t b) {
+    const int32_t qa = a >> 3, qb = b >> 3;
+    const unsigned ma = 0xFFu >> (a & 7), mb = (0xFF00u >> (1 + (b & 7))) & 0xFFu;
+    if (qa == qb) return (row[qa] & ma & mb) == (ma & mb);
+    if ((row[qa] & ma) != ma || (row[qb] & mb) != mb) return false;
+    for (int32_t q = qa + 1; q < qb; ++q)
+        if (row[q] != 0xFF) return false;
+    return true;
+}
+
 // Mask bits of one destination row, gathered eight at a time.
 struct TBitWriter {
     uint8_t* row;
@@ -306,13 +317,12 @@ struct TSmoothScratch {
     float* blend;      // per source byte of the row pair: c(y0) * gy + c(y1) * fy; 4 spare
     int32_t* used;     // source columns some destination pixel samples, ascending
     int32_t usedCount; // sw when every column is used
-    int32_t* run;      // per source column: columns from it on visible in both rows; run[sw] 0
     uint8_t* both;     // mask bits visible in both rows of the pair
 };
 
 // The bytes of the scratch after the spans, for a source sw pixels wide.
 static uint64_t SmoothScratchBytes(uint64_t sw) {
-    return sizeof(float) * (3 * sw + 4) + sizeof(int32_t) * (2 * sw + 1) + (sw + 7) / 8 + sw;
+    return sizeof(float) * (3 * sw + 4) + sizeof(int32_t) * sw + (sw + 7) / 8 + sw;
 }
 
 // The blended row pair: every source byte, or only the bytes of the columns used.
@@ -415,7 +425,7 @@ static void Smooth24(const TImage* src, TImage* dst, const TSpan* cols, float ry
     const bool masked = src->FMask != nullptr;
     const TRowWalk sm = masked ? TransformRows(src->FMask) : s;
     const TRowWalk dm = masked ? TransformRows(dst->FMask) : d;
-    int32_t pair0 = -1, pair1 = -1; // the row pair t.both and t.run describe
+    int32_t pair0 = -1, pair1 = -1; // the row pair t.both describes
     for (int32_t i = 0; i < dst->FHeight; ++i) {
         const TSpan y = SpanAt(i, ry, src->FHeight);
         const uint8_t *r0 = s(y.i0), *r1 = s(y.i1);
@@ -425,19 +435,16 @@ static void Smooth24(const TImage* src, TImage* dst, const TSpan* cols, float ry
             pair0 = y.i0, pair1 = y.i1;
             for (int32_t q = 0; q < (sw + 7) / 8; ++q)
                 t.both[q] = m0[q] & m1[q];
-            t.run[sw] = 0;
-            for (int32_t x = sw - 1; x >= 0; --x)
-                t.run[x] = BitAt(t.both, x) ? t.run[x + 1] + 1 : 0;
         }
         uint8_t* dp = d(i);
         TBitWriter bits = {masked ? dm(i) : nullptr, 0};
         int32_t j = 0;
 #if MOSAIKO_RESIZE_SSE2
-        // Four pixels whose sample columns all lie in one run of visible pairs; the two bytes
+        // Four pixels whose sample columns all are visible pairs; the two bytes
         // each group writes past itself belong to the next pixel, written after it.
         for (; j + 4 < w; j += 4) {
             const TSpan* x = cols + j;
-            if (masked && t.run[x[0].i0] <= x[3].i1 - x[0].i0) {
+            if (masked && !AllBitsSet(t.both, x[0].i0, x[3].i1)) {
                 for (int k = 0; k < 4; ++k)
                     SmoothPixel24(dp + 3 * (j + k), x[k], y, r0, r1, m0, m1, t, &bits, j + k);
                 continue;
@@ -458,8 +465,7 @@ static void LayOutSmoothScratch(uint8_t* block, int32_t sw, const TSpan* cols, i
                                 TSmoothScratch* t) {
     t->blend = reinterpret_cast<float*>(block);
     t->used = reinterpret_cast<int32_t*>(block + sizeof(float) * (3 * size_t(sw) + 4));
-    t->run = t->used + sw;
-    t->both = reinterpret_cast<uint8_t*>(t->run + sw + 1);
+    t->both = reinterpret_cast<uint8_t*>(t->used + sw);
     uint8_t* marks = t->both + (sw + 7) / 8;
     for (int32_t j = 0; j < w; ++j)
         marks[cols[j].i0] = marks[cols[j].i1] = 1;
