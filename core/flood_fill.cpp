@@ -1,11 +1,8 @@
 // TImage_FloodFill: the scan-line seed fill over a growing stack of (row, left, right,
 // direction) segments. The fast path turns each window row, the first time the fill reaches
 // it, into a bitmap of the pixels still to fill (one pass over the raw row), so the scans are
-// bit scans on a small cache-resident bitmap and painting clears bits and marks them in a
-// second bitmap of painted pixels. The pixels themselves are written afterwards, row by row in
-// memory order: the region is fixed by the pixels as they were, and the seed fill's jumps
-// between rows then touch only the bitmaps, not the picture. 24-bit rows (the editor's layers)
-// are read and painted in place, other depths through image.cpp's accessors.
+// bit scans on a small cache-resident bitmap and painting clears bits; 24-bit rows (the
+// editor's layers) are read and painted in place, other depths through image.cpp's accessors.
 // Without memory for the bitmap the fill tests pixels one by one; it ends there because a
 // painted pixel never matches the region again, which the nothing-to-fill test ensures.
 #include "core/flood_fill.h"
@@ -289,11 +286,9 @@ template <TRegionKind Kind> struct TBitmapRows {
     TFillPixels FPixels;
     int32_t FLeft, FTop, FWidth; // window left column, top row, width
     size_t FWords;               // per bitmap row
-    uint64_t* FBits;    // pixels still to fill, FWords per window row
-    uint64_t* FPainted; // pixels painted, FWords per window row; cleared as a row is converted
-    uint8_t* FReady;    // per window row: converted yet
+    uint64_t* FBits;
+    uint8_t* FReady; // per window row: converted yet
     uint64_t* FRow;
-    uint64_t* FPaintedRow;
     int32_t FY;
     // 24-bit kinds: picture row 0 of each plane and the step to the next picture row.
     uint8_t* FColourRow0;
@@ -304,8 +299,7 @@ template <TRegionKind Kind> struct TBitmapRows {
 
     TBitmapRows(const TFillPixels& pixels, const TWindow& w)
         : FPixels(pixels), FLeft(w.FLeft), FTop(w.FTop), FWidth(w.FRight - w.FLeft + 1),
-          FWords(size_t(FWidth / 64) + 1), FBits(nullptr), FPainted(nullptr), FReady(nullptr),
-          FRow(nullptr), FPaintedRow(nullptr), FY(0),
+          FWords(size_t(FWidth / 64) + 1), FBits(nullptr), FReady(nullptr), FRow(nullptr), FY(0),
           FColourRow0(nullptr), FColourStep(0), FMaskRow0(nullptr), FMaskStep(0),
           FSeed(pixels.FSeedColor), FPaint(pixels.FColor) {
         const TImage* image = pixels.FImage;
@@ -321,9 +315,8 @@ template <TRegionKind Kind> struct TBitmapRows {
     // False when the memory cannot be had (in 64 bits, checked against size_t).
     bool Allocate(int32_t rows) {
         const uint64_t bytes = uint64_t(rows) * FWords * sizeof(uint64_t);
-        if (bytes > SIZE_MAX / 2 || 2 * bytes > GBitmapLimit) return false;
-        FBits = static_cast<uint64_t*>(std::malloc(size_t(2 * bytes)));
-        FPainted = FBits + size_t(rows) * FWords;
+        if (bytes > SIZE_MAX || bytes > GBitmapLimit) return false;
+        FBits = static_cast<uint64_t*>(std::malloc(size_t(bytes)));
         FReady = static_cast<uint8_t*>(std::calloc(size_t(rows), 1));
         return FBits && FReady;
     }
@@ -385,20 +378,18 @@ template <TRegionKind Kind> struct TBitmapRows {
     }
 
     void Prefetch(int32_t y, int32_t x) const {
-        const size_t at = size_t(y - FTop) * FWords + (size_t(x - FLeft) >> 6);
-        __builtin_prefetch(FBits + at, 1);
-        __builtin_prefetch(FPainted + at, 1);
+        __builtin_prefetch(FBits + size_t(y - FTop) * FWords + (size_t(x - FLeft) >> 6));
+        if (Kind != TRK_ANY_DEPTH)
+            __builtin_prefetch(FColourRow0 + FColourStep * y + size_t(x) * 3, 1);
     }
     void SetRow(int32_t y) {
         FY = y;
         FRow = FBits + size_t(y - FTop) * FWords;
-        FPaintedRow = FPainted + size_t(y - FTop) * FWords;
         if (FReady[y - FTop]) return;
         if (Kind == TRK_ANY_DEPTH)
             ConvertAnyDepth(y, FRow);
         else
             Convert(y, FRow);
-        std::memset(FPaintedRow, 0, FWords * sizeof(uint64_t));
         FReady[y - FTop] = 1;
     }
     int32_t ScanLeft(int32_t x, int32_t) const {
@@ -432,58 +423,28 @@ template <TRegionKind Kind> struct TBitmapRows {
         const int32_t found = int32_t(k * 64) + __builtin_ctzll(todo);
         return found <= u2 ? FLeft + found : x2 + 1;
     }
-    // Moves l..r from the pixels still to fill to the painted ones.
     void Paint(int32_t l, int32_t r) {
         const int32_t ul = l - FLeft, ur = r - FLeft;
         const size_t kl = size_t(ul) >> 6, kr = size_t(ur) >> 6;
         const uint64_t lm = ~uint64_t(0) << (ul & 63), rm = ~uint64_t(0) >> (63 - (ur & 63));
         if (kl == kr) {
             FRow[kl] &= ~(lm & rm);
-            FPaintedRow[kl] |= lm & rm;
-            return;
+        } else {
+            FRow[kl] &= ~lm;
+            for (size_t k = kl + 1; k < kr; ++k)
+                FRow[k] = 0;
+            FRow[kr] &= ~rm;
         }
-        FRow[kl] &= ~lm;
-        FPaintedRow[kl] |= lm;
-        for (size_t k = kl + 1; k < kr; ++k)
-            FRow[k] = 0, FPaintedRow[k] = ~uint64_t(0);
-        FRow[kr] &= ~rm;
-        FPaintedRow[kr] |= rm;
-    }
-    // Writes every painted pixel, row by row; runs of painted bits become runs of pixels.
-    void WritePainted() {
-        const int32_t rows = int32_t(FPainted - FBits) / int32_t(FWords);
-        for (int32_t v = 0; v < rows; ++v) {
-            if (!FReady[v]) continue;
-            const uint64_t* painted = FPainted + size_t(v) * FWords;
-            const int32_t y = FTop + v;
-            for (size_t k = 0; k < FWords; ++k) {
-                uint64_t bits = painted[k];
-                while (bits) {
-                    const int32_t u = __builtin_ctzll(bits);
-                    // The run's end: the first clear bit from u, within this word.
-                    const uint64_t from = bits | ((uint64_t(1) << u) - 1);
-                    const int32_t e = ~from ? __builtin_ctzll(~from) : 64;
-                    if (e == 64)
-                        bits = 0;
-                    else
-                        bits &= ~uint64_t(0) << e;
-                    const int32_t l = FLeft + int32_t(k * 64) + u;
-                    WriteRun(y, l, l + (e - u) - 1);
-                }
-            }
-        }
-    }
-    void WriteRun(int32_t y, int32_t l, int32_t r) {
         if (Kind == TRK_ANY_DEPTH) {
             for (int32_t x = l; x <= r; ++x)
-                FPixels.Paint(x, y);
+                FPixels.Paint(x, FY);
             return;
         }
-        FPaint.Fill(FColourRow0 + FColourStep * y + size_t(l) * 3, r - l + 1);
+        FPaint.Fill(FColourRow0 + FColourStep * FY + size_t(l) * 3, r - l + 1);
         // A visible region painted visible keeps the mask bits it has.
         const bool visible = FPixels.FMaskValue != 0;
         if (Kind == TRK_TRANSPARENT || (Kind == TRK_VISIBLE && !visible))
-            MaskFill(FMaskRow0 + FMaskStep * y, l, r, visible);
+            MaskFill(FMaskRow0 + FMaskStep * FY, l, r, visible);
     }
 };
 
@@ -493,7 +454,6 @@ void FloodWithBitmap(const TFillPixels& pixels, TSegmentStack& stack, const TWin
     TBitmapRows<Kind> rows(pixels, w);
     if (rows.Allocate(w.FBottom - w.FTop + 1)) {
         FloodSegments(rows, stack, w, x, y, painted);
-        rows.WritePainted();
     } else {
         TDirectRows direct = {pixels, 0};
         FloodSegments(direct, stack, w, x, y, painted);

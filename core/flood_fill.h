@@ -1,8 +1,7 @@
 // The seed flood fill of a TImage: fills the 4-connected region of like pixels around a seed
 // with the image's FDrawAttr colour and mask value. Scan-line fill over a segment stack that
 // grows with the region, so a region of any size or shape is filled completely. Besides the
-// stack a fill takes two bits a window pixel for its bitmaps of pixels still to fill and
-// painted.
+// stack a fill takes one bit a window pixel for its bitmap of pixels still to fill.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +27,7 @@ int TImage_FloodFill(TImage* image, int32_t x, int32_t y);
 // rectangle) can still be undone. All zero when nothing was written.
 int TImage_FloodFillRect(TImage* image, int32_t x, int32_t y, TRectLTRB* changed);
 
-// The most memory, in bytes, one fill may take for its bitmaps (a little over two bits a window
+// The most memory, in bytes, one fill may take for its bitmap (a little over one bit a window
 // pixel); above it, or when the memory cannot be had, the fill tests pixels one by one, with
 // the same result, more slowly. Unlimited unless set.
 void TImage_SetFloodFillBitmapLimit(uint64_t bytes);
