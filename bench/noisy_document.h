@@ -18,6 +18,16 @@
 #include "core/layer.h"
 #include "document/work_form.h"
 
+// Random colours over the whole colour plane, every pixel visible.
+inline void FillNoise(TImage* image) {
+    std::mt19937 random(11);
+    for (int32_t i = 0; i + 4 <= image->FSize; i += 4) {
+        uint32_t v = random();
+        std::memcpy(image->FBits + i, &v, 4);
+    }
+    std::memset(image->FMask->FBits, 0xFF, size_t(image->FMask->FSize));
+}
+
 inline TWorkForm* MakeNoisyDocument(std::unique_ptr<QWidget>* main, int32_t width, int32_t height,
                                     int32_t viewWidth, int32_t viewHeight) {
     *main = std::make_unique<QWidget>();
@@ -26,13 +36,7 @@ inline TWorkForm* MakeNoisyDocument(std::unique_ptr<QWidget>* main, int32_t widt
     (*main)->show();
     TWorkForm* form = TWorkForm_Create(main->get());
     TWorkForm_New(form, width, height);
-    TImage* image = TWorkForm_GetBackground(form)->FImage;
-    std::mt19937 random(11);
-    for (int32_t i = 0; i + 4 <= image->FSize; i += 4) {
-        uint32_t v = random();
-        std::memcpy(image->FBits + i, &v, 4);
-    }
-    std::memset(image->FMask->FBits, 0xFF, size_t(image->FMask->FSize));
+    FillNoise(TWorkForm_GetBackground(form)->FImage);
     TRectXYWH bounds = {0, 0, viewWidth + bar, viewHeight + bar};
     TWorkForm_Relayout(form, &bounds);
     TWorkForm_Repaint(form);

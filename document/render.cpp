@@ -32,6 +32,8 @@ const int32_t KOffscreenMargin = 34;
 uint32_t GOutlineColour = 0;
 int32_t GOutlinePhase = 0;
 
+TRenderCounts GRenderCounts = {0, 0};
+
 // A surface record made zero-filled and bound at w x h; null with the last error.
 TLayer* MakeSurface(int32_t w, int32_t h) {
     TLayer* surface = static_cast<TLayer*>(std::calloc(1, sizeof(TLayer)));
@@ -137,6 +139,7 @@ void InvertBand(const TRenderTarget* target, const TRectLTRB& band, const TRectL
 // nothing was drawn).
 int RenderInto(TWorkForm* form, const TRenderTarget* target, const TRectXYWH* rect, int flags,
                TRectLTRB* drawn) {
+    ++GRenderCounts.FRenders;
     *drawn = {0, 0, 0, 0};
     if (!form) return SetLastErrorCode(EC_NULL_OBJECT), -1;
     TLayer* composite = form->FComposite;
@@ -280,6 +283,7 @@ void TWorkForm_RepaintRect(TWorkForm* form, const TRectXYWH* rect) {
 
 int TWorkForm_Compose(TWorkForm* form, const TRectXYWH* rect) {
     if (!form) return SetLastErrorCode(EC_NULL_OBJECT), -1;
+    ++GRenderCounts.FComposes;
     TLayer* composite = form->FComposite;
     if (!composite || !composite->FImage || !composite->FDC)
         return SetLastErrorCode(EC_NULL_OBJECT), -1;
@@ -435,4 +439,8 @@ void TWorkForm_GetOutlineState(uint32_t* colour, int32_t* phase) {
 void TWorkForm_ResetOutlineState() {
     GOutlineColour = 0;
     GOutlinePhase = 0;
+}
+
+void TWorkForm_GetRenderCounts(TRenderCounts* out) {
+    if (out) *out = GRenderCounts;
 }

@@ -257,6 +257,13 @@ int TWorkForm_Render(TWorkForm* form, const TRenderTarget* target, const TRectXY
                      int flags);
 int TWorkForm_Redraw(TWorkForm* form, const TRenderTarget* target, const TRectXYWH* rect);
 int TWorkForm_RenderPreview(TWorkForm* form, const TRectXYWH* rect);
+// How often every work form composed (TWorkForm_Compose) and rendered its view (into its render
+// window or any target) since the program started: what a benchmark reads to see that a
+// command composes and repaints only once.
+struct TRenderCounts {
+    int64_t FComposes, FRenders;
+};
+void TWorkForm_GetRenderCounts(TRenderCounts* out);
 void TWorkForm_ResetPreview(TWorkForm* form, const TRectXYWH* rect);
 void TWorkForm_DrawSelectionOutline(TWorkForm* form, const TRenderTarget* target);
 // The selection tools' outline: band (render-window client pixels, right and bottom exclusive)

@@ -497,6 +497,12 @@ void TWorkForm_Undo(TWorkForm* form) {
 
 void TWorkForm_Redo(TWorkForm* form) {
     if (!form) return;
+    TRenderCounts before, after;
+    TWorkForm_GetRenderCounts(&before);
     TRectXYWH changed = TUndoHistory_Redo(form->FHistory);
+    TWorkForm_GetRenderCounts(&after);
+    // A redo procedure that repainted (the adjustments, Image Size) has shown its change:
+    // composing the whole picture again would double the wait.
+    if (after.FComposes != before.FComposes) return;
     if (changed.width > 0 && changed.height > 0) TWorkForm_RepaintRect(form, &changed);
 }

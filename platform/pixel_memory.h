@@ -1,5 +1,6 @@
-// Zero-filled memory for pixels. Large blocks are aligned to 2 MiB and advised for huge pages,
-// so a 36 MB picture costs a few page faults instead of nine thousand; freed with std::free.
+// Zero-filled memory for pixels. Large blocks are advised for huge pages (their 2 MiB-aligned
+// inside), so a 36 MB picture costs a few page faults instead of nine thousand; freed with
+// std::free.
 #pragma once
 
 #include <cstddef>

@@ -449,6 +449,13 @@ TEST_F(EditTest, EveryCommand_UndoesAndRedoesBitForBit) {
         ExpectUndoRedo([&] { c.FChange(FForm); });
         EXPECT_EQ(TUndoHistory_GetCount(FForm->FHistory), steps + 1)
             << "one step, and neither undo nor redo records another";
+        // A redo shows its change once, whether its procedure or the history repaints it.
+        TWorkForm_Undo(FForm);
+        TRenderCounts before, after;
+        TWorkForm_GetRenderCounts(&before);
+        TWorkForm_Redo(FForm);
+        TWorkForm_GetRenderCounts(&after);
+        EXPECT_EQ(after.FComposes - before.FComposes, 1);
     }
     EXPECT_TRUE(MessageBoxRecords().empty());
 }
