@@ -201,11 +201,13 @@ static void RotateBitsHalf(const TImage* src, TImage* dst) {
 
 // ---- whole-byte depths ----
 
-// A quarter-turn tile: 16 destination rows by 1024 columns. The 16 rows are written as long
-// forward runs; the 1024 source rows they read (48 bytes of each) stay in the second-level
-// cache while the four-row groups of the tile pass over them. Measured on 4000 x 3000: short
-// runs and wide tiles were slower, and very sensitive to the direction the source is read.
-enum { KTileRows = 16, KTileColumns = 1024 };
+// A quarter-turn tile: 32 destination rows by 256 columns. The 32 rows are written as forward
+// runs of 768 bytes; the 256 source rows they read (96 bytes of each) stay in the first-level
+// cache while the four-row groups of the tile pass over them, and the next tile's source bytes
+// are prefetched before this one is moved: rows of the source lie a whole row apart, a
+// distance the hardware does not follow. Measured on 4000 x 3000, 16 x 1024 tiles without the
+// prefetch took half as long again.
+enum { KTileRows = 32, KTileColumns = 256 };
 
 // Moves one pixel of B bytes. A 3-byte pixel goes as a 4-byte word when the byte after it on
 // both sides may be touched: the source byte is read and dropped, and the destination byte is
@@ -435,6 +437,23 @@ template <int B> static void RotateBytes(const TImage* src, TImage* dst, int tur
             // Column tiles go the way that reads the source forward in memory.
             const int32_t tc = sourceForward ? t : (h - 1 - t) / KTileColumns * KTileColumns;
             const int32_t n = std::min<int32_t>(h, tc + KTileColumns) - tc;
+            // The next tile's source bytes start on their way into the cache. (Kept in
+            // this loop: a function of nothing but prefetches is dropped as side-effect free.)
+            if (t + KTileColumns < h) {
+                const int32_t tn = t + KTileColumns;
+                const int32_t tcn = sourceForward ? tn : (h - 1 - tn) / KTileColumns * KTileColumns;
+                const int32_t nn = std::min<int32_t>(h, tcn + KTileColumns) - tcn;
+                // The band reads source x in [a, b]: x grows with the row when ascending.
+                const bool ascending = forward == (turn == -90);
+                const int32_t a = ascending ? tr : w - re, b = ascending ? re - 1 : w - 1 - tr;
+                const ptrdiff_t first = ptrdiff_t(a) * B, last = ptrdiff_t(b + 1) * B - 1;
+                for (int32_t k = 0; k < nn; ++k) {
+                    const uint8_t* row = s(turn == -90 ? h - 1 - (tcn + k) : tcn + k);
+                    for (ptrdiff_t off = first; off < last; off += 64)
+                        __builtin_prefetch(row + off);
+                    __builtin_prefetch(row + last);
+                }
+            }
             for (int32_t q = tr; q < re; ++q) {
                 // Four rows at once where their source columns can be read 16 bytes wide.
                 const bool ascending = forward == (turn == -90); // source x grows with q
