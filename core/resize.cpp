@@ -99,12 +99,15 @@ static int CheckResize(const TImage* image, int32_t w, int32_t h) {
 // One 24-bit destination row from source row sp (mask row smr, or null). Pixels before wide
 // move as 4-byte words: the source byte after each lies in the row, and the destination byte
 // after each is the next pixel's, written right after. Eight pixels whose source columns lie in
-// wholly visible mask bytes move without looking at their bits.
+// wholly visible mask bytes move without looking at their bits. The same columns of source row
+// ahead (the next one the destination reads, or null) are prefetched on the way: the jump to
+// a new row, often skipping some, is not one the hardware follows at once.
 static void NearestRow24(uint8_t* dp, uint8_t* dmr, const uint8_t* sp, const uint8_t* smr,
-                         const int32_t* xs, int32_t w, int32_t wide) {
+                         const int32_t* xs, int32_t w, int32_t wide, const uint8_t* ahead) {
     int32_t j = 0;
     if (!smr) {
         for (; j < wide; ++j) {
+            if (ahead && (j & 7) == 0) __builtin_prefetch(ahead + size_t(xs[j]) * 3);
             uint32_t v;
             std::memcpy(&v, sp + size_t(xs[j]) * 3, 4);
             std::memcpy(dp + size_t(j) * 3, &v, 4);
@@ -114,6 +117,10 @@ static void NearestRow24(uint8_t* dp, uint8_t* dmr, const uint8_t* sp, const uin
         return;
     }
     for (; j + 8 <= wide; j += 8) {
+        if (ahead) {
+            __builtin_prefetch(ahead + size_t(xs[j]) * 3);
+            __builtin_prefetch(ahead + size_t(xs[j + 7]) * 3);
+        }
         const int32_t b0 = xs[j] >> 3, b1 = xs[j + 7] >> 3;
         bool whole = true;
         for (int32_t b = b0; b <= b1 && whole; ++b)
@@ -176,7 +183,14 @@ static void NearestBytes(const TImage* src, TImage* dst, const int32_t* xs, floa
         previous = sy;
         const uint8_t* sp = s(sy);
         if (B == 3) {
-            NearestRow24(dp, masked ? dm(i) : nullptr, sp, masked ? sm(sy) : nullptr, xs, w, wide);
+            // The next source row this one does not repeat, when there is one.
+            const uint8_t* ahead = nullptr;
+            for (int32_t k = i + 1; k < h && !ahead; ++k) {
+                const int32_t ny = SpanAt(k, ry, src->FHeight).i0;
+                if (ny != sy) ahead = s(ny);
+            }
+            NearestRow24(dp, masked ? dm(i) : nullptr, sp, masked ? sm(sy) : nullptr, xs, w, wide,
+                         ahead);
             continue;
         }
         if (!masked) {
