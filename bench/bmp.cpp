@@ -8,17 +8,13 @@
 #include <random>
 #include <string>
 
+#include "bench/bench_path.h"
 #include "core/bmp.h"
 #include "core/image.h"
 #include "platform/pixel_memory.h"
 #include "platform/save_file.h"
 
 static const int KWidth = 4000, KHeight = 3000;
-
-static std::string BenchPath(const char* name) {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/mosaiko-bench-" + name;
-}
 
 static TImage* MakePicture(int bits) {
     TImage* image = TImage_Create(KWidth, KHeight, bits, TIF_BOTTOMUP | TIF_HASMASK);

@@ -9,17 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_path.h"
 #include "core/ico.h"
 #include "core/image.h"
 #include "platform/save_file.h"
 
 static const int KSide = 255;
 static const size_t KFileBytes = 22 + 40 + 1024 + 256 * KSide + 32 * KSide;
-
-static std::string BenchPath(const char* name) {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/mosaiko-bench-" + name;
-}
 
 // Every pixel one of 256 colours at random, so neighbours rarely repeat; all visible.
 static TImage* MakeIcon() {

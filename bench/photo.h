@@ -1,5 +1,5 @@
 // The pictures the file benchmarks read and write, made once per program: a 4000 x 3000
-// photo-like picture and one of pixel art, and where their files go.
+// photo-like picture and one of pixel art.
 #pragma once
 
 #include <cmath>
@@ -8,14 +8,10 @@
 #include <random>
 #include <string>
 
+#include "bench/bench_path.h"
 #include "core/image.h"
 
 const int KPhotoWidth = 4000, KPhotoHeight = 3000;
-
-inline std::string BenchPath(const char* name) {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/mosaiko-bench-" + name;
-}
 
 // Colour ramps and soft shapes, fine texture of a few pixels' period, and per-pixel grain
 // mostly in brightness: compresses like a photo (1.1 bits a pixel at JPEG quality 70), where

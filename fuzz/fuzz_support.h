@@ -21,6 +21,13 @@ inline void FuzzSetUp() {
     TImage_SetPixelLimit(KFuzzPixelLimit);
 }
 
+// A loaded picture owns all of its memory: the last bytes of both planes must be addressable.
+inline void FuzzTouchPlanes(const TImage* image) {
+    volatile uint8_t last = image->FBits[image->FSize - 1];
+    last = image->FMask->FBits[image->FMask->FSize - 1];
+    (void)last;
+}
+
 // ---- the input as a stream -----------------------------------------------------------------
 // A read-only stream over the input bytes that seeks as a file does: any position at or past 0
 // is taken and reads past the end give nothing. (fmemopen refuses a seek past the end, which

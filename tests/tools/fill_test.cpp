@@ -20,14 +20,9 @@
 #include "support/test_support.h"
 #include "tools/fill.h"
 #include "tools/tool_bar.h"
+#include "tools/tool_test_hooks.h"
 
 namespace {
-
-std::vector<std::string> GStatus;
-
-void RecordStatus(const char* text) {
-    GStatus.push_back(text);
-}
 
 const uint32_t KRed = 0x0000FF, KGreen = 0x00FF00;
 

@@ -24,19 +24,9 @@
 #include "support/test_support.h"
 #include "tools/freehand.h"
 #include "tools/tool_bar.h"
+#include "tools/tool_test_hooks.h"
 
 namespace {
-
-std::vector<std::string> GStatus;
-TTool* GRouted = nullptr;
-
-void RecordStatus(const char* text) {
-    GStatus.push_back(text);
-}
-
-void RouteStylus(TWorkForm* form, int event, int32_t x, int32_t y) {
-    TTool_Stylus(GRouted, form, event, x, y);
-}
 
 class FreehandTest : public WorkFormTest {
   protected:

@@ -30,14 +30,9 @@
 #include "tools/image_button.h"
 #include "tools/shift.h"
 #include "tools/shift_form.h"
+#include "tools/tool_test_hooks.h"
 
 namespace {
-
-std::vector<std::string> GStatus;
-
-void RecordStatus(const char* text) {
-    GStatus.push_back(text);
-}
 
 QSettings StoredSettings() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, "Velmar", "Mosaiko");

@@ -22,19 +22,9 @@
 #include "tools/spoid.h"
 #include "tools/tool_bar.h"
 #include "tools/tool_bar_form_test.h"
+#include "tools/tool_test_hooks.h"
 
 namespace {
-
-std::vector<std::string> GStatus;
-TTool* GRouted = nullptr;
-
-void RecordStatus(const char* text) {
-    GStatus.push_back(text);
-}
-
-void RouteStylus(TWorkForm* form, int event, int32_t x, int32_t y) {
-    TTool_Stylus(GRouted, form, event, x, y);
-}
 
 const uint32_t KStartPrimary = 0x808080, KSecondary = 0x00FF00;
 
